@@ -1,0 +1,74 @@
+// Analysis of one cleaned result page: parse it, read the total, walk the
+// nodes in document order and turn every item into a row.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "search_window.h"
+
+namespace htmlcxx {
+namespace HTML {
+class Node;
+}
+}  // namespace htmlcxx
+
+namespace sorvik {
+
+// How one page's walk ended.
+enum class WalkEnd { EndOfDocument, StopSeen, TotalReached, PagerMet, ItemFound };
+
+// The item id of a link: everything after the first "id=" up to the end
+// ("123&ns=1" for "...?id=123&ns=1"). No value when the link holds no "id=".
+std::optional<std::string> ItemIdOf(const std::string& link);
+
+// The run state of one search's analysis: the parser and the tree of the
+// page parsed last, the counters and the next page's address.
+class PageAnalysis {
+  public:
+    explicit PageAnalysis(SearchWindow& window);
+    ~PageAnalysis();
+    PageAnalysis(const PageAnalysis&) = delete;
+    PageAnalysis& operator=(const PageAnalysis&) = delete;
+
+    // Parses m_pageText; the new tree replaces the previous page's.
+    void Parse();
+
+    // First page only: finds the count marker, sets `total` and the node the
+    // first walk starts at. False when there is no count or it is 0.
+    bool ReadTotal();
+
+    // Walks the current tree from the node ReadTotal found (first page) or
+    // from the first node (later pages).
+    WalkEnd WalkPage(bool firstPage);
+
+    // Counts the current item, appends its row and shows the progress.
+    void ReportItem();
+
+    // True when the current item is the wanted one (modes 2 and 3).
+    bool IsWantedItem() const;
+
+    int total = 0;
+    int rank = 0;
+    int pagerCount = 0;
+    std::string nextPageUrl;
+
+  private:
+    class Parser;
+    using Node = htmlcxx::HTML::Node;
+
+    bool Is(std::size_t index, const char* tag, const char* cls);
+    std::string ClassOf(std::size_t index);
+    std::string SourceText(std::size_t index) const;
+    std::string CleanedText(std::size_t index) const;
+
+    SearchWindow& m_window;
+    SearchState& m_state;
+    std::unique_ptr<Parser> m_parser;
+    std::vector<Node*> m_nodes;  // the tree in pre-order
+    std::size_t m_firstWalkStart = 0;
+};
+
+}  // namespace sorvik

@@ -1,0 +1,115 @@
+#include "page_fetch.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "tidy_page.h"
+
+namespace sorvik {
+namespace {
+
+constexpr auto kPauseAfterDownload = std::chrono::milliseconds(500);
+constexpr auto kPauseAfterCleaning = std::chrono::milliseconds(100);
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+struct CurlCleanup {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct SlistCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// curl_global_init is not thread-safe in older libcurl; run it once, early.
+void InitCurlOnce() {
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)initialised;
+}
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
+    return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
+}
+
+bool Download(const std::string& url, const std::string& fileName) {
+    InitCurlOnce();
+    std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
+    if (!curl) return false;
+    File file(std::fopen(fileName.c_str(), "wb"));
+    if (!file) return false;
+
+    curl_slist* rawHeaders = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    rawHeaders = rawHeaders ? curl_slist_append(rawHeaders, "Pragma: no-cache") : nullptr;
+    std::unique_ptr<curl_slist, SlistCleanup> headers(rawHeaders);
+    if (!headers) return false;
+
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());  // libcurl never sends the fragment
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, file.get());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+
+    if (curl_easy_perform(h) != CURLE_OK) return false;
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 400) return false;
+    return std::fflush(file.get()) == 0 && !std::ferror(file.get());
+}
+
+}  // namespace
+
+bool DownloadPage(const std::string& url, const std::string& file) {
+    const bool ok = Download(url, file);
+    std::this_thread::sleep_for(kPauseAfterDownload);
+    return ok;
+}
+
+std::string ReadWholeFile(const std::string& fileName) {
+    File file(std::fopen(fileName.c_str(), "rb"));
+    if (!file) return std::string();
+    std::string raw;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) raw.append(buffer, n);
+    if (std::ferror(file.get())) return std::string();
+
+    std::string text;
+    text.reserve(raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+        text += raw[i];
+    }
+    return text;
+}
+
+PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests) {
+    auto stopped = [&] { return stopTests && state.m_stopRequested.load(); };
+
+    if (!DownloadPage(url, state.m_fetchFile)) return {PageLoadResult::DownloadFailed, 0};
+    if (stopped()) return {PageLoadResult::Stopped, 0};
+
+    const int tidyStatus = TidyPage(state.m_cleanFile, state.m_fetchFile);
+    std::this_thread::sleep_for(kPauseAfterCleaning);
+    if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
+
+    state.m_pageText.clear();
+    state.m_pageText = ReadWholeFile(state.m_cleanFile);
+    if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
+    return {PageLoadResult::Loaded, tidyStatus};
+}
+
+}  // namespace sorvik

@@ -1,0 +1,119 @@
+#include "search_run.h"
+
+#include <ctime>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "gbk_text.h"
+#include "messages.h"
+#include "page_fetch.h"
+#include "paging.h"
+#include "search_address.h"
+
+namespace sorvik {
+namespace {
+
+struct Rejection {
+    const std::string* fixedText;  // null: the item-link message
+    std::int32_t result;
+};
+
+// The first failing test of the mode's form rules, if any.
+std::optional<Rejection> ValidateForm(const SearchState& state, std::int32_t mode) {
+    switch (mode) {
+        case kModeKeyword:
+            if (state.m_keyword.empty()) return Rejection{&messages::KeywordEmpty(), 0};
+            break;
+        case kModeSeller:
+            if (state.m_keyword.empty() || state.m_sellerName.empty())
+                return Rejection{&messages::KeywordOrSellerEmpty(), 0};
+            break;
+        case kModeItemLink:
+            if (state.m_keyword.empty() || state.m_itemLink.empty())
+                return Rejection{&messages::KeywordOrLinkEmpty(), 0};
+            if (FindAnsi(state.m_itemLink, "http://" + ItemHost()) != 0 ||
+                FindAnsi(state.m_itemLink, "id=") == std::string::npos)
+                return Rejection{nullptr, -1};
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
+    SearchState& state = window.State();
+    SearchOutcome ended = SearchOutcome::None;
+    std::int32_t result = 0;
+
+    state.m_stopRequested.store(false);
+    window.ClearResults();
+    window.ReadForm();
+    window.SetStatusText(std::string());
+
+    if (auto rejection = ValidateForm(state, state.m_searchMode.load())) {
+        window.ShowMessage(rejection->fixedText ? *rejection->fixedText : messages::BadItemLink());
+        ended = SearchOutcome::FormRejected;
+        result = rejection->result;
+    } else {
+        state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
+        if (LoadResultPage(state, state.m_searchUrl, false).result ==
+            PageLoadResult::DownloadFailed) {
+            window.ShowMessage(messages::FirstDownloadFailed());
+            ended = SearchOutcome::FirstDownloadFailed;
+            result = -1;
+        } else {
+            ended = AnalyseResultPages(window).outcome;
+        }
+    }
+    window.EnableStart();
+    if (outcome) *outcome = ended;
+    return result;
+}
+
+std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
+    // Hold the tracker, not the window, for the lock: it outlives the window.
+    std::shared_ptr<WorkerTracker> workers = window.Workers();
+    std::lock_guard<std::mutex> oneRunAtATime(workers->RunLock());
+    return RunSearch(window, outcome);
+}
+
+bool StartSearchWorker(SearchWindow& window) {
+    std::shared_ptr<WorkerTracker> workers = window.Workers();
+    workers->Enter();
+    try {
+        std::thread([workers, &window] {
+            SearchThreadProc(window);
+            workers->Leave();
+        }).detach();
+    } catch (const std::system_error&) {
+        workers->Leave();
+        return false;
+    }
+    return true;
+}
+
+bool WorkerTracker::WaitUntilIdle(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(m_countLock);
+    return m_idle.wait_for(lock, timeout, [this] { return m_alive == 0; });
+}
+
+bool WorkerTracker::Idle() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    return m_alive == 0;
+}
+
+void WorkerTracker::Enter() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    ++m_alive;
+}
+
+void WorkerTracker::Leave() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    if (--m_alive == 0) m_idle.notify_all();
+}
+
+}  // namespace sorvik

@@ -1,0 +1,85 @@
+// What the search needs of a window: the operations on its controls and the
+// message box. The dialog and the console front end implement it; the search
+// code calls nothing else of a front end.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "search_state.h"
+
+namespace sorvik {
+
+// " -> 已停止查询" in GBK: the mark a stopped search leaves in the status line.
+extern const char* const kStoppedMark;
+
+// One row of the result list. Texts are GBK.
+struct ResultRow {
+    std::string rank;
+    std::string title;
+    std::string seller;
+    std::string price;
+    std::string sales;
+    std::string link;
+};
+
+// The form fields as the window holds them, converted to GBK.
+struct FormTexts {
+    std::string keyword;
+    std::string sellerName;
+    std::string itemLink;
+};
+
+class WorkerTracker;
+
+class SearchWindow {
+  public:
+    SearchWindow();
+    virtual ~SearchWindow();
+    SearchWindow(const SearchWindow&) = delete;
+    SearchWindow& operator=(const SearchWindow&) = delete;
+
+    SearchState& State() { return m_state; }
+    const SearchState& State() const { return m_state; }
+
+    // --- Window operations called by the search ---
+
+    // Deletes every row of the result list.
+    virtual void ClearResults() = 0;
+    // Copies the three form fields into m_keyword, m_sellerName, m_itemLink,
+    // whatever the mode, exactly as the fields hold them.
+    void ReadForm();
+    // Replaces the whole status line.
+    virtual void SetStatusText(const std::string& text) = 0;
+    // Copies the status line's text into m_statusText.
+    void GetStatusText();
+    // Appends kStoppedMark to the status line unless it holds it anywhere.
+    // Safe to call from the window thread and a worker at once.
+    void AppendStoppedMark();
+    // Appends one row at index rank - 1 and scrolls the last row into view.
+    virtual void AppendResultRow(const ResultRow& row) = 0;
+    // Enables the Start button.
+    virtual void EnableStart() = 0;
+    // Shows a modal message box and returns when the user has closed it.
+    virtual void ShowMessage(const std::string& text) = 0;
+
+    // Shared with the search workers of this window (see search_run.h).
+    const std::shared_ptr<WorkerTracker>& Workers() const { return m_workers; }
+
+  protected:
+    virtual FormTexts ReadFormFields() = 0;
+    virtual std::string ReadStatusLine() = 0;
+    // Runs `op` so that no other RunExclusive of this window overlaps it.
+    // The default takes a mutex; a front end whose operations run on one
+    // thread overrides it to run `op` there as a whole.
+    virtual void RunExclusive(const std::function<void()>& op);
+
+  private:
+    SearchState m_state;
+    std::mutex m_exclusive;
+    std::shared_ptr<WorkerTracker> m_workers;
+};
+
+}  // namespace sorvik

@@ -1,0 +1,85 @@
+#include "tidy_page.h"
+
+#include <tidy/tidy.h>
+#include <tidy/tidybuffio.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace sorvik {
+namespace {
+
+// Owns one Tidy document.
+class TidyDocument {
+  public:
+    TidyDocument() : m_doc(tidyCreate()) {}
+    ~TidyDocument() { tidyRelease(m_doc); }
+    TidyDocument(const TidyDocument&) = delete;
+    TidyDocument& operator=(const TidyDocument&) = delete;
+    TidyDoc Get() const { return m_doc; }
+
+  private:
+    TidyDoc m_doc;
+};
+
+// Owns the error file Tidy opens for an error-file setting; Tidy does not
+// close it itself.
+class ErrorFile {
+  public:
+    ~ErrorFile() {
+        if (m_file && m_file != stderr) std::fclose(m_file);
+    }
+    void Set(FILE* file) {
+        if (m_file && m_file != stderr) std::fclose(m_file);
+        m_file = file;
+    }
+    bool IsStandardError() const { return m_file == nullptr || m_file == stderr; }
+
+  private:
+    FILE* m_file = nullptr;
+};
+
+}  // namespace
+
+int TidyPage(const std::string& outputFile, const std::string& inputFile) {
+    ErrorFile errorFile;  // declared first: closed after the document is released
+    TidyDocument document;
+    TidyDoc doc = document.Get();
+
+    // Settings in the order the front end reads them: the HTML_TIDY file,
+    // then config.txt, each failure ignored.
+    if (const char* userConfig = std::getenv("HTML_TIDY")) tidyLoadConfig(doc, userConfig);
+    tidyLoadConfig(doc, "config.txt");
+    if (ctmbstr errName = tidyOptGetValue(doc, TidyErrFile); errName && *errName) {
+        errorFile.Set(tidySetErrorFile(doc, errName));
+    }
+    // Raw bytes in and out, and our output file, over whatever the files set.
+    tidySetCharEncoding(doc, "raw");
+    tidyOptSetValue(doc, TidyOutFile, outputFile.c_str());
+
+    int status = tidyParseFile(doc, inputFile.c_str());
+    if (status >= 0) status = tidyCleanAndRepair(doc);
+    if (status >= 0) status = tidyRunDiagnostics(doc);
+    if (status >= 0 && (status <= 1 || tidyOptGetBool(doc, TidyForceOutput)) &&
+        tidyOptGetBool(doc, TidyShowMarkup)) {
+        if (tidyOptGetBool(doc, TidyWriteBack)) {
+            tidySaveFile(doc, inputFile.c_str());
+        } else {
+            ctmbstr output = tidyOptGetValue(doc, TidyOutFile);
+            tidySaveFile(doc, output ? output : outputFile.c_str());
+        }
+    }
+    const uint errors = tidyErrorCount(doc);
+    const uint warnings = tidyWarningCount(doc);
+
+    if (!tidyOptGetBool(doc, TidyQuiet)) {
+        if (errorFile.IsStandardError() && errors == 0) std::fputc('\n', stderr);
+        if (errors + warnings > 0) tidyErrorSummary(doc);
+        tidyGeneralInfo(doc);
+    }
+    if (errors > 0) return 2;
+    if (warnings > 0) return 1;
+    return 0;
+}
+
+}  // namespace sorvik

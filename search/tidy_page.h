@@ -1,0 +1,14 @@
+// Cleaning a downloaded page with HTML Tidy, in-process, exactly as Tidy's
+// command-line front end does for "-config config.txt -raw -output OUT IN".
+#pragma once
+
+#include <string>
+
+namespace sorvik {
+
+// Settings come from the file named by HTML_TIDY, then config.txt in the
+// current directory, then raw encoding and the output file. Returns 0 when
+// Tidy reported nothing, 1 for warnings only, 2 for errors.
+int TidyPage(const std::string& outputFile, const std::string& inputFile);
+
+}  // namespace sorvik

@@ -1,0 +1,90 @@
+#include "search_address.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "test_window.h"
+
+namespace sorvik {
+namespace {
+
+std::string Encoded(const std::string& utf8) {
+    return EncodeKeyword(Gbk(utf8));
+}
+
+TEST(EncodeKeyword, EncodesEveryByteOutsideTheLiteralSet) {
+    EXPECT_EQ(Encoded("abc"), "%61%62%63");
+    EXPECT_EQ(Encoded("A1"), "%41%31");
+    EXPECT_EQ(Encoded("中"), "%E4%B8%AD");
+    EXPECT_EQ(Encoded("连衣裙 2013"), "%E8%BF%9E%E8%A1%A3%E8%A3%99%20%32%30%31%33");
+    EXPECT_EQ(Encoded("a&b=c"), "%61&%62=%63");
+    EXPECT_EQ(Encoded("x/y.z"), "%78/%79.%7A");
+    EXPECT_EQ(Encoded("-_~+,?%"), "%2D%5F%7E%2B%2C%3F%25");
+    EXPECT_EQ(Encoded("a\tb"), "%61%09%62");
+    EXPECT_EQ(Encoded("  "), "%20%20");
+    EXPECT_EQ(Encoded("'"), "%27");
+    EXPECT_EQ(Encoded("!#$&()*./:;=@"), "!#$&()*./:;=@");
+    EXPECT_EQ(Encoded(""), "");
+}
+
+TEST(EncodeKeyword, KeepsItsLengthLimits) {
+    // 5119 literal characters fill the work area exactly.
+    const std::string literal5119(5119, '.');
+    EXPECT_EQ(EncodeKeyword(literal5119), literal5119);
+    // A UTF-8 form of 5121 bytes gives the empty text.
+    EXPECT_EQ(EncodeKeyword(std::string(5121, '.')), "");
+    // 5120 bytes whose encoding would not fit: refused as a whole, never cut.
+    EXPECT_EQ(EncodeKeyword(std::string(5120, '.')), "");
+    EXPECT_EQ(EncodeKeyword(std::string(1706, 'a')).size(), 5118u);
+    EXPECT_EQ(EncodeKeyword(std::string(1707, 'a')), "");
+}
+
+class AddressTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("TZ", "UTC", 1);
+        tzset();
+        unsetenv("SORVIK_SEARCH_HOST");
+    }
+    void TearDown() override { unsetenv("SORVIK_SEARCH_HOST"); }
+    static constexpr std::int64_t kDec7of2026 = 1796601600;  // 2026-12-07 00:00 UTC
+};
+
+TEST_F(AddressTest, DateStampIsTheLocalDate) {
+    EXPECT_EQ(MakeDateStamp(kDec7of2026), "20261207");
+    EXPECT_EQ(MakeDateStamp(kDec7of2026 - 1), "20261206");
+    EXPECT_EQ(MakeDateStamp(0), "19700101");
+    setenv("TZ", "Asia/Shanghai", 1);
+    tzset();
+    EXPECT_EQ(MakeDateStamp(kDec7of2026 - 3600), "20261207");  // 07:00 in Shanghai
+    // A time whose year cannot be formed gives the empty stamp.
+    EXPECT_EQ(MakeDateStamp(INT64_MAX), "");
+}
+
+TEST_F(AddressTest, BuildsTheFirstAddressWithTheConfiguredHost) {
+    EXPECT_EQ(BuildSearchUrl("abc", kDec7of2026),
+              "http://s.taobao.com/search?initiative_id=staobaoz_20261207&tab=all&style=list"
+              "&q=%61%62%63");
+    setenv("SORVIK_SEARCH_HOST", "127.0.0.1:8080", 1);
+    EXPECT_EQ(BuildSearchUrl("abc", kDec7of2026),
+              "http://127.0.0.1:8080/search?initiative_id=staobaoz_20261207&tab=all"
+              "&style=list&q=%61%62%63");
+}
+
+TEST_F(AddressTest, OnlyTheDateStampChangesAndKeywordDigitsStay) {
+    const std::string a = BuildSearchUrl("x20130404", kDec7of2026);
+    const std::string b = BuildSearchUrl("x20130404", kDec7of2026 + 86400);
+    EXPECT_EQ(a.substr(a.size() - 27), "%78%32%30%31%33%30%34%30%34");
+    ASSERT_EQ(a.size(), b.size());
+    std::size_t stamp = a.find("staobaoz_") + 9;
+    EXPECT_EQ(a.substr(0, stamp), b.substr(0, stamp));
+    EXPECT_EQ(a.substr(stamp + 8), b.substr(stamp + 8));
+    EXPECT_EQ(b.substr(stamp, 8), "20261208");
+    // No stamp: "staobaoz_" followed by "&tab=all".
+    EXPECT_NE(BuildSearchUrl("a", INT64_MAX).find("staobaoz_&tab=all"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sorvik
