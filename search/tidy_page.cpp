@@ -22,27 +22,9 @@ class TidyDocument {
     TidyDoc m_doc;
 };
 
-// Owns the error file Tidy opens for an error-file setting; Tidy does not
-// close it itself.
-class ErrorFile {
-  public:
-    ~ErrorFile() {
-        if (m_file && m_file != stderr) std::fclose(m_file);
-    }
-    void Set(FILE* file) {
-        if (m_file && m_file != stderr) std::fclose(m_file);
-        m_file = file;
-    }
-    bool IsStandardError() const { return m_file == nullptr || m_file == stderr; }
-
-  private:
-    FILE* m_file = nullptr;
-};
-
 }  // namespace
 
 int TidyPage(const std::string& outputFile, const std::string& inputFile) {
-    ErrorFile errorFile;  // declared first: closed after the document is released
     TidyDocument document;
     TidyDoc doc = document.Get();
 
@@ -50,8 +32,12 @@ int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     // then config.txt, each failure ignored.
     if (const char* userConfig = std::getenv("HTML_TIDY")) tidyLoadConfig(doc, userConfig);
     tidyLoadConfig(doc, "config.txt");
+    // An error-file setting sends the diagnostics to that file from here
+    // on; the document closes it when it is released.
+    bool diagnosticsToStderr = true;
     if (ctmbstr errName = tidyOptGetValue(doc, TidyErrFile); errName && *errName) {
-        errorFile.Set(tidySetErrorFile(doc, errName));
+        FILE* errorFile = tidySetErrorFile(doc, errName);
+        diagnosticsToStderr = errorFile == nullptr || errorFile == stderr;
     }
     // Raw bytes in and out, and our output file, over whatever the files set.
     tidySetCharEncoding(doc, "raw");
@@ -73,7 +59,7 @@ int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     const uint warnings = tidyWarningCount(doc);
 
     if (!tidyOptGetBool(doc, TidyQuiet)) {
-        if (errorFile.IsStandardError() && errors == 0) std::fputc('\n', stderr);
+        if (diagnosticsToStderr && errors == 0) std::fputc('\n', stderr);
         if (errors + warnings > 0) tidyErrorSummary(doc);
         tidyGeneralInfo(doc);
     }

@@ -51,7 +51,9 @@ class AnalysisTest : public ::testing::Test {
     WalkEnd Walk(const std::string& pageText, bool firstPage = true) {
         window.State().m_pageText = pageText;
         analysis.Parse();
-        if (firstPage) EXPECT_TRUE(analysis.ReadTotal());
+        if (firstPage) {
+            EXPECT_TRUE(analysis.ReadTotal());
+        }
         return analysis.WalkPage(firstPage);
     }
 
