@@ -22,7 +22,7 @@ using namespace sorvik;
 using Clock = std::chrono::steady_clock;
 
 class NullWindow : public SearchWindow {
-public:
+  public:
     void ClearResults() override {}
     void SetStatusText(const std::string&) override {}
     void AppendResultRow(const ResultRow&) override { ++rows; }
@@ -30,7 +30,7 @@ public:
     void ShowMessage(const std::string&) override {}
     int rows = 0;
 
-protected:
+  protected:
     FormTexts ReadFormFields() override { return {}; }
     std::string ReadStatusLine() override { return {}; }
 };

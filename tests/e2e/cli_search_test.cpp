@@ -6,13 +6,13 @@
 
 #include <cctype>
 #include <ctime>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "gbk_text.h"
-#include "process.h"
 #include "page_server.h"
+#include "process.h"
 #include "search_address.h"
 
 namespace sorvik {
@@ -21,7 +21,9 @@ namespace {
 
 const std::string kStopped = " -> 已停止查询";
 
-std::string Today() { return MakeDateStamp(std::time(nullptr)); }
+std::string Today() {
+    return MakeDateStamp(std::time(nullptr));
+}
 
 // The rows the catalog should give: blanks and line feeds leave seller,
 // price and sales.
@@ -31,9 +33,7 @@ std::vector<std::vector<std::string>> ExpectedRows(const std::vector<std::string
     for (const auto& item : DemoMarket::Catalog(options)) {
         if (item.size() < 7 || item[0].empty() || !std::isdigit(item[0][0])) continue;
         if (static_cast<int>(rows.size()) == count) break;
-        auto strip = [](std::string s) {
-            return GbkToUtf8(RemoveBlanks(Utf8ToGbk(s)));
-        };
+        auto strip = [](std::string s) { return GbkToUtf8(RemoveBlanks(Utf8ToGbk(s))); };
         rows.push_back({std::to_string(rows.size() + 1), item[2], strip(item[3]), strip(item[4]),
                         strip(item[5]), "http://" + market.Host() + item[6]});
     }
@@ -41,7 +41,7 @@ std::vector<std::vector<std::string>> ExpectedRows(const std::vector<std::string
 }
 
 class CliSearch : public ::testing::Test {
-protected:
+  protected:
     WorkDir dir;
 };
 
@@ -56,8 +56,8 @@ TEST_F(CliSearch, FindsTheWantedItemOnALaterPage) {
     EXPECT_EQ(run.status, "找到咯，排名为:55/100 第2页");
     EXPECT_EQ(run.messages, std::vector<std::string>{"找到咯，排名为:55/100 第2页"});
     ASSERT_EQ(run.rows.size(), 55u);
-    EXPECT_EQ(run.rows, std::vector<std::vector<std::string>>(catalog.begin(),
-                                                              catalog.begin() + 55));
+    EXPECT_EQ(run.rows,
+              std::vector<std::vector<std::string>>(catalog.begin(), catalog.begin() + 55));
 
     // By seller: the first item of the seller of position 45 (sellers repeat).
     const std::string seller = catalog[44][2];
@@ -78,11 +78,10 @@ TEST_F(CliSearch, ListsEverythingAndEndsAsAllSeenByTheTotal) {
     EXPECT_EQ(run.status, "查找进度:100/100 第3页->查找完毕1");
     EXPECT_EQ(run.messages, std::vector<std::string>{run.status});
     // The addresses of pages 1 to 3, as the server received them.
-    const std::string first = "/search?initiative_id=staobaoz_" + Today() +
-                              "&tab=all&style=list&q=%61%62%63";
-    EXPECT_EQ(market.Requests(),
-              (std::vector<std::string>{first, first + "&bcoffset=4&s=40",
-                                        first + "&bcoffset=4&s=80"}));
+    const std::string first =
+        "/search?initiative_id=staobaoz_" + Today() + "&tab=all&style=list&q=%61%62%63";
+    EXPECT_EQ(market.Requests(), (std::vector<std::string>{first, first + "&bcoffset=4&s=40",
+                                                           first + "&bcoffset=4&s=80"}));
     // Working files stay: the raw page and the cleaned page.
     EXPECT_TRUE(std::filesystem::exists(dir.File("data.html")));
     EXPECT_TRUE(std::filesystem::exists(dir.File("data_backup.html")));
@@ -199,8 +198,8 @@ TEST_F(CliSearch, RejectsIncompleteOrMalformedForms) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("data.html")));
 
     // "id=" anywhere after the prefix passes; two blanks are a keyword.
-    CliRun run = RunCli(market, dir,
-                        {"--keyword", "  ", "--item", "http://" + market.Host() + "/id=/x"});
+    CliRun run =
+        RunCli(market, dir, {"--keyword", "  ", "--item", "http://" + market.Host() + "/id=/x"});
     EXPECT_EQ(run.exitStatus, 1) << run.err;
     ASSERT_EQ(market.Requests().size(), 3u);
     EXPECT_NE(market.Requests()[0].find("&q=%20%20"), std::string::npos);
@@ -211,9 +210,9 @@ TEST_F(CliSearch, RejectsIncompleteOrMalformedForms) {
 
 TEST_F(CliSearch, StopsWhilePageTwoDownloads) {
     DemoMarket market({"--slow-page", "2", "--slow-ms", "3000"});
-    BackgroundProcess cli({SORVIK_CLI, "--keyword", "abc"}, dir.Path(),
-                          {{"SORVIK_SEARCH_HOST", market.Host()},
-                           {"SORVIK_ITEM_HOST", market.Host()}});
+    BackgroundProcess cli(
+        {SORVIK_CLI, "--keyword", "abc"}, dir.Path(),
+        {{"SORVIK_SEARCH_HOST", market.Host()}, {"SORVIK_ITEM_HOST", market.Host()}});
     // Page 1 is listed once its 40th row is out; page 2 is then on its way.
     for (int row = 1; row <= 40; ++row) ASSERT_FALSE(cli.ReadLine().empty()) << row;
     for (int i = 0; i < 100 && market.Requests().size() < 2; ++i)
@@ -279,10 +278,9 @@ TEST_F(CliSearch, TidySettingsTakeEffectInTheirOrder) {
 TEST_F(CliSearch, ACleaningWithErrorsAndNoForcedOutputGivesThePreviousPageAgain) {
     // Page 2 holds an element Tidy does not know, which it counts as an error.
     PageServer server([](int page, httplib::Response& response) {
-        response.set_content(
-            page == 1 ? RawResultPage(1, 40, 100, true)
-                      : RawResultPage(41, 40, 100, true, "<blink2>x</blink2>"),
-            "text/html; charset=gbk");
+        response.set_content(page == 1 ? RawResultPage(1, 40, 100, true)
+                                       : RawResultPage(41, 40, 100, true, "<blink2>x</blink2>"),
+                             "text/html; charset=gbk");
     });
     std::ifstream in(std::string(SORVIK_SOURCE_DIR) + "/config.txt");
     std::string text((std::istreambuf_iterator<char>(in)), {});
@@ -290,9 +288,9 @@ TEST_F(CliSearch, ACleaningWithErrorsAndNoForcedOutputGivesThePreviousPageAgain)
     ASSERT_NE(text.find(key), std::string::npos);
     text.replace(text.find(key), key.size(), "force-output: no");
     dir.Write("config.txt", text);
-    CliRun run = ParseCliOutput(RunProcess({SORVIK_CLI, "--keyword", "a"}, dir.Path(),
-                                           {{"SORVIK_SEARCH_HOST", server.Host()},
-                                            {"SORVIK_ITEM_HOST", server.Host()}}));
+    CliRun run = ParseCliOutput(
+        RunProcess({SORVIK_CLI, "--keyword", "a"}, dir.Path(),
+                   {{"SORVIK_SEARCH_HOST", server.Host()}, {"SORVIK_ITEM_HOST", server.Host()}}));
     ASSERT_EQ(run.rows.size(), 80u) << run.err;
     EXPECT_EQ(run.rows[40][0], "41");
     EXPECT_EQ(run.rows[40][1], run.rows[0][1]);  // page 1 again, as new rows

@@ -12,12 +12,12 @@ namespace sorvik {
 namespace test {
 
 PageServer::PageServer(Handler handler) : m_server(std::make_unique<httplib::Server>()) {
-    m_server->Get("/search", [handler](const httplib::Request& request,
-                                       httplib::Response& response) {
-        const int offset = request.has_param("s") ? std::atoi(request.get_param_value("s").c_str())
-                                                  : 0;
-        handler(offset / 40 + 1, response);
-    });
+    m_server->Get(
+        "/search", [handler](const httplib::Request& request, httplib::Response& response) {
+            const int offset =
+                request.has_param("s") ? std::atoi(request.get_param_value("s").c_str()) : 0;
+            handler(offset / 40 + 1, response);
+        });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0) throw std::runtime_error("cannot listen on 127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
@@ -30,10 +30,9 @@ PageServer::~PageServer() {
 }
 
 std::string RawResultPage(int first, int items, int total, bool pager, const std::string& extra) {
-    std::string page =
-        "<html><head><meta charset=\"gbk\"><title>t</title></head><body>" + extra +
-        "<ul class=\"result-summary\"><li class=\"result-info\">" + std::to_string(total) +
-        "件宝贝</li></ul>";
+    std::string page = "<html><head><meta charset=\"gbk\"><title>t</title></head><body>" + extra +
+                       "<ul class=\"result-summary\"><li class=\"result-info\">" +
+                       std::to_string(total) + "件宝贝</li></ul>";
     for (int pos = first; pos < first + items; ++pos) {
         const std::string n = std::to_string(pos);
         page += "<div class=\"item\"><h3 class=\"summary\"><a href=\"http://i/item.htm?id=" + n +

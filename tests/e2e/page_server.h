@@ -17,7 +17,7 @@ namespace sorvik {
 namespace test {
 
 class PageServer {
-public:
+  public:
     // `handler` answers GET /search; `page` is 1 for the first page, k for
     // s=40*(k-1).
     using Handler = std::function<void(int page, httplib::Response&)>;
@@ -25,7 +25,7 @@ public:
     ~PageServer();
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
 
-private:
+  private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;

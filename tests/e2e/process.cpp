@@ -74,7 +74,9 @@ int DecodeStatus(int status) {
     return -1;
 }
 
-std::string SourceConfig() { return std::string(SORVIK_SOURCE_DIR) + "/config.txt"; }
+std::string SourceConfig() {
+    return std::string(SORVIK_SOURCE_DIR) + "/config.txt";
+}
 
 }  // namespace
 
@@ -85,8 +87,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     return process.Wait(timeout);
 }
 
-BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
-                                     const std::string& dir,
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv, const std::string& dir,
                                      const std::map<std::string, std::string>& env) {
     m_pid = Spawn(argv, dir, env, m_out, m_err);
 }
@@ -115,7 +116,9 @@ std::string BackgroundProcess::ReadLine(std::chrono::seconds timeout) {
     return std::string();
 }
 
-void BackgroundProcess::Signal(int signal) { kill(m_pid, signal); }
+void BackgroundProcess::Signal(int signal) {
+    kill(m_pid, signal);
+}
 
 ProcessResult BackgroundProcess::Wait(std::chrono::seconds timeout) {
     const auto deadline = Clock::now() + timeout;
@@ -163,9 +166,9 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 DemoMarket::DemoMarket(std::vector<std::string> options) {
-    std::vector<std::string> argv = {SORVIK_DEMO_MARKET, "--port", "0", "--log",
-                                     m_dir.File("requests.log"), "--exit-after-seconds",
-                                     "600"};
+    std::vector<std::string> argv = {
+        SORVIK_DEMO_MARKET,     "--port", "0", "--log", m_dir.File("requests.log"),
+        "--exit-after-seconds", "600"};
     argv.insert(argv.end(), options.begin(), options.end());
     m_process = std::make_unique<BackgroundProcess>(argv, m_dir.Path(),
                                                     std::map<std::string, std::string>{});

@@ -26,7 +26,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 
 // A process that runs in the background until it is stopped or destroyed.
 class BackgroundProcess {
-public:
+  public:
     BackgroundProcess(const std::vector<std::string>& argv, const std::string& dir,
                       const std::map<std::string, std::string>& env);
     ~BackgroundProcess();
@@ -40,7 +40,7 @@ public:
     ProcessResult Wait(std::chrono::seconds timeout = std::chrono::seconds(120));
     pid_t Pid() const { return m_pid; }
 
-private:
+  private:
     pid_t m_pid = -1;
     int m_out = -1;
     int m_err = -1;
@@ -52,20 +52,20 @@ private:
 // A fresh temporary directory holding a copy of the repository's config.txt
 // (unless `withConfig` is false), removed with everything in it at the end.
 class WorkDir {
-public:
+  public:
     explicit WorkDir(bool withConfig = true);
     ~WorkDir();
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
     void Write(const std::string& name, const std::string& content) const;
 
-private:
+  private:
     std::string m_path;
 };
 
 // The demo marketplace on 127.0.0.1 with the given options.
 class DemoMarket {
-public:
+  public:
     explicit DemoMarket(std::vector<std::string> options = {});
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
     int Port() const { return m_port; }
@@ -74,7 +74,7 @@ public:
     // The catalog, one TSV line per item.
     static std::vector<std::vector<std::string>> Catalog(const std::vector<std::string>& options);
 
-private:
+  private:
     WorkDir m_dir{false};
     std::unique_ptr<BackgroundProcess> m_process;
     int m_port = 0;

@@ -1,0 +1,8 @@
+# The window-thread responsiveness bench of the dialog program. Included from
+# bench/CMakeLists.txt; needs the GUI build (targets sorvik_app and
+# sorvik_gui_harness from app/ and tests/gui/).
+if(TARGET sorvik_app AND TARGET sorvik_gui_harness)
+  add_executable(gui_responsiveness ${CMAKE_CURRENT_LIST_DIR}/gui_responsiveness.cpp)
+  target_link_libraries(gui_responsiveness PRIVATE sorvik_app sorvik_gui_harness)
+  add_dependencies(gui_responsiveness sorvik-demo-market)
+endif()

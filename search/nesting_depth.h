@@ -1,0 +1,19 @@
+// A quick look at how deeply a raw page nests its elements, before it goes
+// to HTML Tidy: Tidy's time grows with the square of the nesting and its
+// stack with the nesting itself, so a hostile page of a hundred thousand
+// nested elements would hang or crash the cleaning.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace sorvik {
+
+// The deepest nesting of open elements in `html`, counted generously: void
+// elements and self-closed tags do not open, an end tag closes the nearest
+// open element of its name and all inside it, and nothing is closed
+// implicitly. Script, style and comment contents are skipped. Counting stops
+// at `limit` (the result is then `limit`). Linear in the size of the page.
+std::size_t NestingDepth(const std::string& html, std::size_t limit);
+
+}  // namespace sorvik
