@@ -1,0 +1,153 @@
+// The window thread and search workers together: stop flag, the stop mark's
+// two callers, and a Start that comes while the previous worker still runs.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+
+#include "page_server.h"
+#include "process.h"
+#include "search_run.h"
+#include "test_window.h"
+
+namespace sorvik {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PageServer;
+using test::RawResultPage;
+
+const std::string kStopped = " -> 已停止查询";
+
+// Runs the searches in a fresh directory holding config.txt.
+class SearchThreads : public ::testing::Test {
+protected:
+    SearchThreads() : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(m_dir.Path());
+    }
+    ~SearchThreads() override { std::filesystem::current_path(m_previous); }
+
+    // A marketplace of `pages` full pages; each page after the first waits
+    // `delay` before it answers.
+    std::unique_ptr<PageServer> Market(int pages, std::chrono::milliseconds delay,
+                                       int itemsPerPage = 40) {
+        return std::make_unique<PageServer>([=](int page, httplib::Response& response) {
+            if (page > 1) std::this_thread::sleep_for(delay);
+            response.set_content(RawResultPage((page - 1) * itemsPerPage + 1,
+                                               page <= pages ? itemsPerPage : 0,
+                                               pages * itemsPerPage, page < pages),
+                                 "text/html; charset=gbk");
+        });
+    }
+
+    void PointAt(const PageServer& server) {
+        setenv("SORVIK_SEARCH_HOST", server.Host().c_str(), 1);
+        setenv("SORVIK_ITEM_HOST", server.Host().c_str(), 1);
+    }
+
+    static bool WaitFor(const std::function<bool()>& condition,
+                        std::chrono::milliseconds timeout = 20s) {
+        for (auto end = std::chrono::steady_clock::now() + timeout;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(5ms))
+            if (condition()) return true;
+        return condition();
+    }
+
+private:
+    test::WorkDir m_dir;
+    std::filesystem::path m_previous;
+};
+
+TEST_F(SearchThreads, AStopBetweenPagesTakesTheStopPath) {
+    auto server = Market(3, 1500ms);
+    PointAt(*server);
+    TestWindow window;
+    window.SetForm("abc", "", "");
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
+    window.State().m_stopRequested = true;  // page 2 is on its way
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(20s));
+    EXPECT_EQ(window.Rows().size(), 40u);
+    EXPECT_EQ(window.Status(), "查找进度:40/120 第1页" + kStopped);
+    EXPECT_TRUE(window.Messages().empty());
+    EXPECT_EQ(window.EnableStartCount(), 1);
+}
+
+TEST_F(SearchThreads, AStopDuringAWalkEndsThePageAndTheSearchWithItsMessage) {
+    auto server = Market(1, 0ms, 20000);
+    PointAt(*server);
+    TestWindow window;
+    window.SetForm("abc", "", "");
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(WaitFor([&] { return !window.Rows().empty(); }));
+    window.State().m_stopRequested = true;
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(60s));
+    const std::size_t rows = window.Rows().size();
+    EXPECT_LT(rows, 20000u);
+    // No pager was met: the search ends as having no next page.
+    const std::string text = "查找进度:" + std::to_string(rows) + "/20000 第1页->分析完成";
+    EXPECT_EQ(window.Status(), text);
+    EXPECT_EQ(window.Messages(), std::vector<std::string>{text});
+}
+
+TEST_F(SearchThreads, TheStopMarkIsAppendedOnceByManyCallers) {
+    TestWindow window;
+    window.SetStatusText(Gbk("查找进度:1/9 第1页"));
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 4; ++t)
+        callers.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) window.AppendStoppedMark();
+        });
+    for (std::thread& caller : callers) caller.join();
+    EXPECT_EQ(window.Status(), "查找进度:1/9 第1页" + kStopped);
+}
+
+TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForIt) {
+    auto server = Market(2, 1000ms);
+    PointAt(*server);
+    TestWindow window;
+    window.SetForm("abc", "", "");
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
+    // Stop, and Start again at once, while page 2 is still on its way.
+    window.State().m_stopRequested = true;
+    window.AppendStoppedMark();
+    ASSERT_TRUE(StartSearchWorker(window));
+    EXPECT_FALSE(window.Workers()->Idle());
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
+
+    // The second run began only after the first had ended, and ran whole.
+    const std::vector<std::string> calls = window.Calls();
+    const auto firstEnable = std::find(calls.begin(), calls.end(), "enable");
+    const auto secondClear = std::find(calls.begin() + 1, calls.end(), "clear");
+    ASSERT_NE(firstEnable, calls.end());
+    EXPECT_LT(firstEnable, secondClear);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "enable"), 2);
+    const auto rows = window.Rows();
+    ASSERT_EQ(rows.size(), 80u);
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].rank, std::to_string(i + 1));
+    EXPECT_EQ(window.Status(), "查找进度:80/80 第2页->查找完毕1");
+}
+
+TEST_F(SearchThreads, TheModeIsReadAgainAtEveryItem) {
+    auto server = Market(2, 800ms);
+    PointAt(*server);
+    TestWindow window;
+    window.SetForm("abc", "店 60", "");
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
+    window.State().m_searchMode = kModeSeller;  // the radio button, during the search
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
+    // Seller names lose their blanks, so "店 60" never matches.
+    EXPECT_EQ(window.Rows().size(), 80u);
+    window.SetForm("abc", "店60", "");
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
+    EXPECT_EQ(window.Rows().size(), 60u);
+    EXPECT_EQ(window.Status(), "找到咯，排名为:60/80 第2页");
+}
+
+}  // namespace
+}  // namespace sorvik
