@@ -62,10 +62,10 @@ wxWindow* Control(wxWindow& dlg, int id) {
     return dlg.FindWindow(id);
 }
 wxTextCtrl* Edit(wxWindow& dlg, int id) {
-    return wxDynamicCast(dlg.FindWindow(id), wxTextCtrl);
+    return dynamic_cast<wxTextCtrl*>(dlg.FindWindow(id));
 }
 wxListCtrl* Results(wxWindow& dlg) {
-    return wxDynamicCast(dlg.FindWindow(1008), wxListCtrl);
+    return dynamic_cast<wxListCtrl*>(dlg.FindWindow(1008));
 }
 
 bool Click(wxWindow& dlg, int buttonId) {
@@ -78,7 +78,7 @@ bool Click(wxWindow& dlg, int buttonId) {
 }
 
 void ChooseRadio(wxWindow& dlg, int radioId) {
-    auto* radio = wxDynamicCast(dlg.FindWindow(radioId), wxRadioButton);
+    auto* radio = dynamic_cast<wxRadioButton*>(dlg.FindWindow(radioId));
     if (!radio) return;
     radio->SetValue(true);
     wxCommandEvent chosen(wxEVT_RADIOBUTTON, radioId);
@@ -118,7 +118,7 @@ sorvik_app::DialogSeams Recorder::Seams() {
         m_aboutTitle = about.GetTitle();
         m_aboutTexts.clear();
         for (wxWindow* child : about.GetChildren())
-            if (auto* label = wxDynamicCast(child, wxStaticText))
+            if (auto* label = dynamic_cast<wxStaticText*>(child))
                 m_aboutTexts.push_back(label->GetLabel());
         // A real modal run, ended the way a user ends it: Escape.
         about.CallAfter([this, &about] {

@@ -1,0 +1,151 @@
+#include "dialog_template.h"
+
+#include <wx/button.h>
+#include <wx/iconbndl.h>
+#include <wx/listctrl.h>
+#include <wx/radiobut.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "resource.h"
+
+namespace sorvik_app {
+namespace {
+
+// Radio buttons are no tab stops: the Tab key goes from field to field and
+// button to button only.
+class TemplateRadioButton : public wxRadioButton {
+  public:
+    TemplateRadioButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
+                        const wxSize& size, long style)
+        : wxRadioButton(parent, id, label, pos, size, style) {
+#ifdef __WXGTK3__
+        // The theme's padding would not fit the layout's 10 dialog units.
+        GTKApplyCssStyle(
+            "* { padding: 0; min-height: 0; } radio { margin-left: 0; margin-right: 2px; }");
+#endif
+    }
+    bool AcceptsFocusFromKeyboard() const override {
+        return false;
+    }
+};
+
+const ControlTemplate kAboutControls[] = {
+    {-1, ControlKind::Icon, nullptr, kNoFlags, 14, 14, 20, 20},
+    {-1, ControlKind::Label, "Sorvik v2.1版", kNoPrefix | kStartsGroup, 42, 19, 114, 8},
+    {-1, ControlKind::Label, "注意事项：", kStartsGroup, 18, 42, 114, 8},
+    {wxID_OK, ControlKind::PushButton, "确定", kDefaultButton | kStartsGroup, 221, 120, 50, 14},
+    {-1, ControlKind::Label, "1.本软件是免费软件，若出现失效的情况，请下载最新版", kStartsGroup, 35,
+     57, 228, 8},
+    {-1, ControlKind::Label, "2.为了更好的升级和维护本软件，请购买本软件的升级和维护服务",
+     kStartsGroup, 35, 71, 226, 8},
+    {-1, ControlKind::Label, "", kStartsGroup, 35, 84, 226, 8},
+};
+
+const ControlTemplate kMainControls[] = {
+    {-1, ControlKind::GroupBox, "", kNoFlags, 7, 3, 493, 69},
+    {-1, ControlKind::GroupBox, "查询方式", kNoFlags, 11, 8, 93, 58},
+    {IDC_MODE_KEYWORD, ControlKind::RadioButton, "关键词", kStartsGroup, 26, 21, 37, 10},
+    {IDC_MODE_SELLER, ControlKind::RadioButton, "关键词+用户名", kNoFlags, 26, 34, 62, 10},
+    {IDC_MODE_ITEMLINK, ControlKind::RadioButton, "关键词+宝贝链接", kNoFlags, 26, 47, 69, 10},
+    {-1, ControlKind::GroupBox, "输入", kNoFlags, 107, 8, 276, 58},
+    {-1, ControlKind::GroupBox, "操作", kNoFlags, 388, 8, 104, 58},
+    {-1, ControlKind::Label, "关键词：", kAlignRight | kStartsGroup, 116, 20, 31, 8},
+    {IDC_KEYWORD, ControlKind::Edit, "", kNoFlags, 146, 17, 229, 14},
+    {-1, ControlKind::Label, "用户名：", kAlignRight | kStartsGroup, 116, 36, 31, 8},
+    {IDC_SELLER, ControlKind::Edit, "", kNoFlags, 146, 34, 229, 14},
+    {-1, ControlKind::Label, "宝贝链接：", kAlignRight | kStartsGroup, 110, 52, 37, 8},
+    {IDC_ITEMLINK, ControlKind::Edit, "", kNoFlags, 146, 50, 229, 14},
+    {-1, ControlKind::Label, "信息显示：", kAlignRight | kBorder | kStartsGroup, 7, 80, 47, 14},
+    {IDC_STATUS, ControlKind::Edit, "", kNoFlags, 54, 80, 446, 14},
+    {IDC_START, ControlKind::PushButton, "开始", kNoFlags, 411, 22, 50, 14},
+    {IDC_RESULTS, ControlKind::ListView, nullptr, kNoFlags, 7, 102, 493, 188},
+    {IDC_STOP, ControlKind::PushButton, "停止", kNoFlags, 411, 41, 50, 14},
+};
+
+const DialogTemplate kAboutTemplate = {IDD_ABOUTBOX,
+                                       "关于 Sorvik",
+                                       278,
+                                       141,
+                                       9,
+                                       kAboutControls,
+                                       sizeof(kAboutControls) / sizeof(kAboutControls[0])};
+
+const DialogTemplate kMainTemplate = {IDD_SORVIK_DIALOG,
+                                      "Sorvik",
+                                      507,
+                                      297,
+                                      9,
+                                      kMainControls,
+                                      sizeof(kMainControls) / sizeof(kMainControls[0])};
+
+wxString Utf8(const char* text) {
+    return text ? wxString::FromUTF8(text) : wxString();
+}
+
+wxWindow* CreateControl(wxWindow* parent, const ControlTemplate& c, const wxIconBundle& icon) {
+    const wxPoint pos = parent->ConvertDialogToPixels(wxPoint(c.x, c.y));
+    const wxSize size = parent->ConvertDialogToPixels(wxSize(c.width, c.height));
+    const wxWindowID id = c.id < 0 ? wxID_ANY : c.id;
+    switch (c.kind) {
+        case ControlKind::GroupBox:
+            return new wxStaticBox(parent, id, Utf8(c.text), pos, size);
+        case ControlKind::RadioButton:
+            return new TemplateRadioButton(parent, id, Utf8(c.text), pos, size,
+                                           (c.flags & kStartsGroup) ? wxRB_GROUP : 0);
+        case ControlKind::Label: {
+            long style = wxST_NO_AUTORESIZE;
+            style |= (c.flags & kAlignRight) ? wxALIGN_RIGHT : wxALIGN_LEFT;
+            if (c.flags & kBorder) style |= wxBORDER_SIMPLE;
+            wxString text = Utf8(c.text);
+            if (c.flags & kNoPrefix) text = wxControl::EscapeMnemonics(text);
+            return new wxStaticText(parent, id, text, pos, size, style);
+        }
+        case ControlKind::Edit:
+            return new wxTextCtrl(parent, id, Utf8(c.text), pos, size);
+        case ControlKind::PushButton: {
+            auto* button = new wxButton(parent, id, Utf8(c.text), pos, size);
+            if (c.flags & kDefaultButton) button->SetDefault();
+            return button;
+        }
+        case ControlKind::ListView:
+            return new wxListCtrl(parent, id, pos, size,
+                                  wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
+        case ControlKind::Icon: {
+            wxIcon picture = icon.GetIcon(size, wxIconBundle::FALLBACK_NEAREST_LARGER);
+            return new wxStaticBitmap(parent, id, picture, pos, size);
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const DialogTemplate& AboutBoxTemplate() {
+    return kAboutTemplate;
+}
+const DialogTemplate& MainDialogTemplate() {
+    return kMainTemplate;
+}
+
+std::vector<wxWindow*> BuildFromTemplate(wxWindow* dialog, const DialogTemplate& layout,
+                                         const wxIconBundle& icon) {
+    // Dialog units follow the dialog font, so the font comes first.
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetPointSize(layout.pointSize);
+    dialog->SetFont(font);
+
+    const wxSize client = dialog->ConvertDialogToPixels(wxSize(layout.width, layout.height));
+    dialog->SetClientSize(client);
+
+    std::vector<wxWindow*> controls;
+    controls.reserve(layout.controlCount);
+    for (std::size_t i = 0; i < layout.controlCount; ++i)
+        controls.push_back(CreateControl(dialog, layout.controls[i], icon));
+    return controls;
+}
+
+}  // namespace sorvik_app

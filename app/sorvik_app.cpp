@@ -1,0 +1,33 @@
+#include "sorvik_app.h"
+
+#include <unistd.h>
+#include <wx/image.h>
+
+#include <cstdio>
+
+#include "search_run.h"
+#include "sorvik_dlg.h"
+
+bool CsorvikApp::OnInit() {
+    wxInitAllImageHandlers();
+    // The program stores no settings; the vendor name only names the place
+    // where settings would go.
+    SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
+    return true;
+}
+
+int CsorvikApp::OnRun() {
+    CsorvikDlg dlg(nullptr);
+    SetTopWindow(&dlg);
+    dlg.ShowModal();
+    // Closing gave a running search 500 ms to notice the stop flag. A worker
+    // still alive now (inside a download, which cannot be interrupted) must
+    // never touch the dialog once it is destroyed, so the process ends here,
+    // with the dialog object still in place.
+    if (!dlg.Workers()->Idle()) {
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    SetTopWindow(nullptr);
+    return 0;
+}
