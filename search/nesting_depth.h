@@ -16,4 +16,14 @@ namespace sorvik {
 // at `limit` (the result is then `limit`). Linear in the size of the page.
 std::size_t NestingDepth(const std::string& html, std::size_t limit);
 
+// How many font elements Tidy would open again, counted generously with the
+// same rules: for every element that opens, the font elements open around
+// it. Tidy opens the open inline elements again inside every block that
+// starts among them; of any other inline element it keeps one however deeply
+// they nest, but of font elements every one, so a page of a few thousand
+// unclosed fonts and a few thousand blocks after them makes it build
+// millions of elements, for minutes. Counting stops at `limit` (the result
+// is then `limit`). Linear in the size of the page.
+std::size_t ReopenedFonts(const std::string& html, std::size_t limit);
+
 }  // namespace sorvik

@@ -15,6 +15,9 @@ namespace {
 // Tidy cleans a page nested this deeply in a few seconds; real result pages
 // nest a few dozen levels.
 constexpr std::size_t kMaxNesting = 10000;
+// Tidy builds this many font elements again in about half a second; real
+// result pages leave no font element open around other elements.
+constexpr std::size_t kMaxReopenedFonts = 100000;
 
 // Owns one Tidy document.
 class TidyDocument {
@@ -32,9 +35,12 @@ class TidyDocument {
 }  // namespace
 
 int TidyPage(const std::string& outputFile, const std::string& inputFile) {
-    // A page nested too deeply for Tidy is not cleaned: its cleaned text is
-    // empty, and it counts as a cleaning with errors.
-    if (NestingDepth(ReadWholeFile(inputFile), kMaxNesting) >= kMaxNesting) {
+    // A page nested too deeply for Tidy, or that would make it open too many
+    // font elements again, is not cleaned: its cleaned text is empty, and it
+    // counts as a cleaning with errors.
+    const std::string page = ReadWholeFile(inputFile);
+    if (NestingDepth(page, kMaxNesting) >= kMaxNesting ||
+        ReopenedFonts(page, kMaxReopenedFonts) >= kMaxReopenedFonts) {
         std::FILE* empty = std::fopen(outputFile.c_str(), "wb");
         if (empty) std::fclose(empty);
         return 2;

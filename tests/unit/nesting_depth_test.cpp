@@ -40,5 +40,51 @@ TEST(NestingDepth, StopsAtTheLimitAndStaysLinear) {
     EXPECT_EQ(NestingDepth("<div><span class=\"x", 5000), 2u);
 }
 
+TEST(NestingDepth, ReadsTagsAsTidyDoes) {
+    // End tags that Tidy takes for text or leaves out count for nothing:
+    // in a quoted attribute value, a document type or a CDATA section.
+    EXPECT_EQ(NestingDepth(Repeat("<div><p title='></div></p>'>", 50), 1000), 100u);
+    EXPECT_EQ(NestingDepth(Repeat("<div><!DOCTYPE x '></div>'>", 50), 1000), 50u);
+    EXPECT_EQ(NestingDepth(Repeat("<div><![CDATA[</div>]]>", 50), 1000), 50u);
+    // A '<' inside a tag starts the next tag; "/>" after an attribute name
+    // closes nothing.
+    EXPECT_EQ(NestingDepth(Repeat("<br <div>", 50), 1000), 50u);
+    EXPECT_EQ(NestingDepth(Repeat("<div a/>", 50), 1000), 50u);
+    EXPECT_EQ(NestingDepth("<x/><x /><x a='1'/><x a=\"/>\"/>", 1000), 0u);
+    // Script content ends at the end tag of any open element.
+    EXPECT_EQ(NestingDepth(Repeat("<b><script></b><div></script></b>", 50), 1000), 50u);
+    EXPECT_EQ(NestingDepth("<p><script>'</x><div><div>'</script>", 1000), 1u);
+}
+
+TEST(NestingDepth, EndTagsDoNotReachOutOfTablesSelectsHeadingsAndTextAreas) {
+    for (const char* inside : {"table", "tr", "td", "select", "option", "h1", "dl", "textarea"}) {
+        const std::string unit = std::string("<div><") + inside + "></div></" + inside + ">";
+        EXPECT_EQ(NestingDepth(Repeat(unit, 50), 1000), 51u) << inside;
+    }
+    // Their own parts close as usual.
+    EXPECT_EQ(NestingDepth(Repeat("<table><tr><td>x</table>", 50), 1000), 3u);
+    EXPECT_EQ(NestingDepth(Repeat("<select><option>x</select>", 50), 1000), 2u);
+    EXPECT_EQ(NestingDepth(Repeat("<div><span><b></div>", 50), 1000), 3u);
+}
+
+TEST(ReopenedFonts, CountsTheFontsOpenAroundEveryElement) {
+    EXPECT_EQ(ReopenedFonts("", 100), 0u);
+    EXPECT_EQ(ReopenedFonts(Repeat("<div><font color=red>x</font></div>", 100), 1000), 0u);
+    EXPECT_EQ(ReopenedFonts("<font>" + Repeat("<div>x</div><br>", 10), 1000), 10u);
+    // Fonts stay open past the end of their block, until their own end tag.
+    EXPECT_EQ(ReopenedFonts(Repeat("<div><font></div>", 3) + Repeat("<p>x</p>", 10), 1000), 36u);
+    EXPECT_EQ(ReopenedFonts("<font><font></font>" + Repeat("<p>", 10), 1000), 11u);
+    // A font end tag that Tidy does not apply closes nothing.
+    EXPECT_EQ(ReopenedFonts("<font><table><tr><td></font></table>" + Repeat("<p>", 10), 1000), 13u);
+    EXPECT_EQ(ReopenedFonts("<font><p title='></font>'>" + Repeat("<p>", 10), 1000), 11u);
+    EXPECT_EQ(ReopenedFonts(Repeat("<br <font>", 10) + Repeat("<p>", 10), 1000), 145u);
+}
+
+TEST(ReopenedFonts, StopsAtTheLimitAndStaysLinear) {
+    EXPECT_EQ(ReopenedFonts(Repeat("<font>", 1000) + Repeat("<p>", 1000), 5000), 5000u);
+    EXPECT_EQ(ReopenedFonts(Repeat("<font>x</font>", 1000000), 5000), 0u);
+    EXPECT_EQ(ReopenedFonts("<font>" + Repeat("<i></i>", 1000000), 2000000), 1000000u);
+}
+
 }  // namespace
 }  // namespace sorvik
