@@ -3,11 +3,16 @@
 // a search, a new Start while the stopped worker still runs, the About box
 // during a search, and closing during a download.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "gui_harness.h"
@@ -20,6 +25,27 @@ using namespace gui_test;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The demo's request log: a request for page 2 in it means page 1's walk has
+// ended and page 2's download has begun.
+class RequestLog {
+  public:
+    RequestLog() {
+        char pattern[] = "/tmp/sorvik-gui-requests-XXXXXX";
+        const int fd = mkstemp(pattern);
+        if (fd >= 0) close(fd);
+        m_path = pattern;
+    }
+    ~RequestLog() { std::remove(m_path.c_str()); }
+    const std::string& Path() const { return m_path; }
+    std::size_t Requests() const {
+        std::ifstream in(m_path);
+        return std::count(std::istreambuf_iterator<char>(in), {}, '\n');
+    }
+
+  private:
+    std::string m_path;
+};
 
 wxString Filled(const char* format, int rank, int total, int page) {
     return wxString::Format(U(format), rank, total, page);
@@ -134,7 +160,9 @@ TEST_F(SearchTest, SellerFoundOnPageTwoReportsRankTotalAndPage) {
 }
 
 TEST_F(SearchTest, StopDuringSearchThenStartAgainWhileTheOldWorkerStillRuns) {
-    DemoMarket demo({"--items", "80", "--slow-page", "2", "--slow-ms", "2500"});
+    RequestLog log;
+    DemoMarket demo(
+        {"--items", "80", "--slow-page", "2", "--slow-ms", "2500", "--log", log.Path()});
     ASSERT_TRUE(demo.Running());
     const auto catalog = demo.Catalog(80);
     CsorvikDlg dlg(nullptr, m_recorder.Seams());
@@ -145,7 +173,7 @@ TEST_F(SearchTest, StopDuringSearchThenStartAgainWhileTheOldWorkerStillRuns) {
     ASSERT_TRUE(Click(dlg, IDC_START));
     // Page 1 listed; page 2 is on its slow way.
     ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 40; }, 20000));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([&] { return log.Requests() >= 2; }, 20000));
     ASSERT_FALSE(StartEnabled(dlg));
     ASSERT_TRUE(Click(dlg, IDC_STOP));
     EXPECT_TRUE(StartEnabled(dlg));
@@ -174,13 +202,16 @@ TEST_F(SearchTest, StopDuringSearchThenStartAgainWhileTheOldWorkerStillRuns) {
 }
 
 TEST_F(SearchTest, WorkerStopPathAddsTheMarkOnceWhenStoppedBetweenPages) {
-    DemoMarket demo({"--items", "80", "--slow-page", "2", "--slow-ms", "1500"});
+    RequestLog log;
+    DemoMarket demo(
+        {"--items", "80", "--slow-page", "2", "--slow-ms", "1500", "--log", log.Path()});
     ASSERT_TRUE(demo.Running());
     CsorvikDlg dlg(nullptr, m_recorder.Seams());
     dlg.Show();
     Edit(dlg, IDC_KEYWORD)->ChangeValue(U("连衣裙"));
     ASSERT_TRUE(Click(dlg, IDC_START));
     ASSERT_TRUE(PumpUntil([&] { return Results(dlg)->GetItemCount() == 40; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return log.Requests() >= 2; }, 20000));
     // The stop flag alone, as closing would raise it, then the worker's own
     // stop path writes the mark; a Stop press afterwards adds nothing.
     dlg.State().m_stopRequested = true;

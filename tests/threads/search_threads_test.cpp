@@ -4,6 +4,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -23,7 +24,7 @@ const std::string kStopped = " -> 已停止查询";
 
 // Runs the searches in a fresh directory holding config.txt.
 class SearchThreads : public ::testing::Test {
-protected:
+  protected:
     SearchThreads() : m_previous(std::filesystem::current_path()) {
         std::filesystem::current_path(m_dir.Path());
     }
@@ -33,13 +34,15 @@ protected:
     // `delay` before it answers.
     std::unique_ptr<PageServer> Market(int pages, std::chrono::milliseconds delay,
                                        int itemsPerPage = 40) {
-        return std::make_unique<PageServer>([=](int page, httplib::Response& response) {
-            if (page > 1) std::this_thread::sleep_for(delay);
-            response.set_content(RawResultPage((page - 1) * itemsPerPage + 1,
-                                               page <= pages ? itemsPerPage : 0,
-                                               pages * itemsPerPage, page < pages),
-                                 "text/html; charset=gbk");
-        });
+        return std::make_unique<PageServer>(
+            [this, pages, delay, itemsPerPage](int page, httplib::Response& response) {
+                m_highestPageAsked = std::max(m_highestPageAsked.load(), page);
+                if (page > 1) std::this_thread::sleep_for(delay);
+                response.set_content(
+                    RawResultPage((page - 1) * itemsPerPage + 1, page <= pages ? itemsPerPage : 0,
+                                  pages * itemsPerPage, page < pages),
+                    "text/html; charset=gbk");
+            });
     }
 
     void PointAt(const PageServer& server) {
@@ -55,7 +58,11 @@ protected:
         return condition();
     }
 
-private:
+    // The highest page the server was asked for: page 2 asked means page 1's
+    // walk has ended and page 2's download has begun.
+    std::atomic<int> m_highestPageAsked{0};
+
+  private:
     test::WorkDir m_dir;
     std::filesystem::path m_previous;
 };
@@ -66,7 +73,7 @@ TEST_F(SearchThreads, AStopBetweenPagesTakesTheStopPath) {
     TestWindow window;
     window.SetForm("abc", "", "");
     ASSERT_TRUE(StartSearchWorker(window));
-    ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
+    ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
     window.State().m_stopRequested = true;  // page 2 is on its way
     ASSERT_TRUE(window.Workers()->WaitUntilIdle(20s));
     EXPECT_EQ(window.Rows().size(), 40u);
@@ -110,7 +117,7 @@ TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForIt) {
     TestWindow window;
     window.SetForm("abc", "", "");
     ASSERT_TRUE(StartSearchWorker(window));
-    ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
+    ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
     // Stop, and Start again at once, while page 2 is still on its way.
     window.State().m_stopRequested = true;
     window.AppendStoppedMark();
