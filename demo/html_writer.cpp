@@ -5,37 +5,15 @@
 namespace sorvik::demo {
 namespace {
 
-std::string EscapeText(const std::string& text) {
+// Escapes &, < and > (and " when `quotes` is set); with `bareAmpersands`
+// ampersands stay as they are.
+std::string Escape(const std::string& text, bool bareAmpersands, bool quotes) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
             case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-// Links keep their ampersands bare, as the marketplace writes them; other
-// attribute values are escaped in full.
-std::string EscapeAttribute(const std::string& name, const std::string& value) {
-    const bool isLink = name == "href" || name == "src";
-    std::string out;
-    out.reserve(value.size());
-    for (char c : value) {
-        switch (c) {
-            case '&':
-                out += isLink ? "&" : "&amp;";
+                out += bareAmpersands ? "&" : "&amp;";
                 break;
             case '<':
                 out += "&lt;";
@@ -44,13 +22,23 @@ std::string EscapeAttribute(const std::string& name, const std::string& value) {
                 out += "&gt;";
                 break;
             case '"':
-                out += "&quot;";
+                out += quotes ? "&quot;" : "\"";
                 break;
             default:
                 out += c;
         }
     }
     return out;
+}
+
+std::string EscapeText(const std::string& text) {
+    return Escape(text, false, false);
+}
+
+// Links keep their ampersands bare, as the marketplace writes them; other
+// attribute values are escaped in full.
+std::string EscapeAttribute(const std::string& name, const std::string& value) {
+    return Escape(value, name == "href" || name == "src", true);
 }
 
 std::string Trim(const std::string& text) {

@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "test_window.h"
+
 namespace sorvik {
 namespace {
-
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
 
 TEST(NestingDepth, CountsOpenElementsGenerously) {
     EXPECT_EQ(NestingDepth("", 100), 0u);

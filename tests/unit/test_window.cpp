@@ -8,6 +8,13 @@ std::string Gbk(const std::string& utf8) {
     return Utf8ToGbk(utf8);
 }
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 void TestWindow::ClearResults() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_rows.clear();

@@ -48,4 +48,7 @@ class TestWindow : public SearchWindow {
 // A UTF-8 literal in GBK.
 std::string Gbk(const std::string& utf8);
 
+// `text` written `times` times.
+std::string Repeat(const std::string& text, int times);
+
 }  // namespace sorvik

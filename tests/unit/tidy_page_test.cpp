@@ -8,15 +8,10 @@
 #include <fstream>
 
 #include "page_fetch.h"
+#include "test_window.h"
 
 namespace sorvik {
 namespace {
-
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
