@@ -222,6 +222,8 @@ void CsorvikDlg::OnBnClickedModeItemLink(wxCommandEvent&) {
 }
 
 void CsorvikDlg::OnBnClickedStart(wxCommandEvent&) {
+    // One run waiting behind a stopping worker is the most there ever is.
+    if (Workers()->RunQueued()) return;
     m_btnStart->Disable();
     // Everything else of a search, from reading the form on, is the
     // worker's. A worker started while an earlier one still ends waits for
@@ -248,7 +250,8 @@ void CsorvikDlg::OnNMDblclkResults(wxListEvent&) {
 void CsorvikDlg::OnBnClickedStop(wxCommandEvent&) {
     State().m_stopRequested = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EnableStart();
+    // A run queued behind the stopping worker keeps Start disabled.
+    EnableStartUnlessQueued();
     AppendStoppedMark();
 }
 

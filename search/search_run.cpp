@@ -1,6 +1,7 @@
 #include "search_run.h"
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -69,16 +70,29 @@ std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
             ended = AnalyseResultPages(window).outcome;
         }
     }
-    window.EnableStart();
+    // A run started behind this one keeps Start disabled until it ends itself.
+    window.EnableStartUnlessQueued();
     if (outcome) *outcome = ended;
     return result;
 }
 
-std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
+namespace {
+
+// Waits for the run lock, then runs one search. `began` runs once the lock is
+// held, before the run's first step.
+std::int32_t RunWhenFree(SearchWindow& window, SearchOutcome* outcome,
+                         const std::function<void()>& began) {
     // Hold the tracker, not the window, for the lock: it outlives the window.
     std::shared_ptr<WorkerTracker> workers = window.Workers();
     std::lock_guard<std::mutex> oneRunAtATime(workers->RunLock());
+    began();
     return RunSearch(window, outcome);
+}
+
+}  // namespace
+
+std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
+    return RunWhenFree(window, outcome, [] {});
 }
 
 bool StartSearchWorker(SearchWindow& window) {
@@ -86,10 +100,11 @@ bool StartSearchWorker(SearchWindow& window) {
     workers->Enter();
     try {
         std::thread([workers, &window] {
-            SearchThreadProc(window);
+            RunWhenFree(window, nullptr, [&] { workers->Began(); });
             workers->Leave();
         }).detach();
     } catch (const std::system_error&) {
+        workers->Began();
         workers->Leave();
         return false;
     }
@@ -106,9 +121,20 @@ bool WorkerTracker::Idle() {
     return m_alive == 0;
 }
 
+bool WorkerTracker::RunQueued() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    return m_queued > 0;
+}
+
 void WorkerTracker::Enter() {
     std::lock_guard<std::mutex> lock(m_countLock);
     ++m_alive;
+    ++m_queued;
+}
+
+void WorkerTracker::Began() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    --m_queued;
 }
 
 void WorkerTracker::Leave() {

@@ -23,7 +23,9 @@ std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome = nullptr);
 std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome = nullptr);
 
 // Starts SearchThreadProc on a new detached thread. Returns false when the
-// thread cannot be created. Never blocks on an earlier worker.
+// thread cannot be created. Never blocks on an earlier worker. The run counts
+// as queued from here until it begins, so that the worker it waits for does
+// not enable Start on its way out.
 bool StartSearchWorker(SearchWindow& window);
 
 // Counts the workers of one window and keeps their runs apart. Workers hold
@@ -35,8 +37,14 @@ class WorkerTracker {
     bool WaitUntilIdle(std::chrono::milliseconds timeout);
     bool Idle();
 
-    // Used by the workers.
+    // True while a run has been started but waits for an earlier worker:
+    // that earlier worker must then leave the Start button as it is.
+    bool RunQueued();
+
+    // Used by the workers: Enter when a worker is started (its run is queued
+    // until Began), Leave when it has ended.
     void Enter();
+    void Began();
     void Leave();
     std::mutex& RunLock() { return m_runLock; }
 
@@ -45,6 +53,7 @@ class WorkerTracker {
     std::mutex m_countLock;
     std::condition_variable m_idle;
     int m_alive = 0;
+    int m_queued = 0;
 };
 
 }  // namespace sorvik

@@ -34,6 +34,12 @@ void SearchWindow::AppendStoppedMark() {
     });
 }
 
+void SearchWindow::EnableStartUnlessQueued() {
+    RunExclusive([this] {
+        if (!m_workers->RunQueued()) EnableStart();
+    });
+}
+
 void SearchWindow::RunExclusive(const std::function<void()>& op) {
     std::lock_guard<std::mutex> lock(m_exclusive);
     op();

@@ -62,6 +62,10 @@ class SearchWindow {
     virtual void AppendResultRow(const ResultRow& row) = 0;
     // Enables the Start button.
     virtual void EnableStart() = 0;
+    // Enables the Start button unless a run is queued behind the running
+    // one: that run keeps Start disabled until it has ended. Tested and done
+    // as one step, so that a Start pressed meanwhile is never undone.
+    void EnableStartUnlessQueued();
     // Shows a modal message box and returns when the user has closed it.
     virtual void ShowMessage(const std::string& text) = 0;
 

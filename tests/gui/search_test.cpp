@@ -191,7 +191,14 @@ TEST_F(SearchTest, StopDuringSearchThenStartAgainWhileTheOldWorkerStillRuns) {
     Pump(200);
     EXPECT_LT(Clock::now() - pumpStart, std::chrono::milliseconds(400));
 
+    // The old worker ends and the new search begins (page 1 asked again);
+    // through the new search's slow page 2, Start stays disabled, and
+    // neither Start nor Stop queues a third search.
+    ASSERT_TRUE(PumpUntil([&] { return log.Requests() >= 4; }, 20000));
+    EXPECT_FALSE(StartEnabled(dlg));
+    EXPECT_FALSE(Click(dlg, IDC_START));
     ASSERT_TRUE(PumpUntil([&] { return StartEnabled(dlg) && dlg.Workers()->Idle(); }, 30000));
+    EXPECT_EQ(log.Requests(), 4u);
     // The old worker left nothing in the new search: its own stop path found
     // the mark present, and the new search listed all 80 items once.
     ASSERT_EQ(list->GetItemCount(), 80);

@@ -111,31 +111,40 @@ TEST_F(SearchThreads, TheStopMarkIsAppendedOnceByManyCallers) {
     EXPECT_EQ(window.Status(), "查找进度:1/9 第1页" + kStopped);
 }
 
-TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForIt) {
+TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForItAndKeepsStartDisabled) {
     auto server = Market(2, 1000ms);
     PointAt(*server);
     TestWindow window;
     window.SetForm("abc", "", "");
+    auto pressStop = [&] {  // what the Stop button does after its pause
+        window.State().m_stopRequested = true;
+        window.EnableStartUnlessQueued();
+        window.AppendStoppedMark();
+    };
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
-    // Stop, and Start again at once, while page 2 is still on its way.
-    window.State().m_stopRequested = true;
-    window.AppendStoppedMark();
+    // Stop, and Start again at once, while page 2 is still on its way; then
+    // Stop once more while the new run still waits for the old worker.
+    pressStop();
+    EXPECT_EQ(window.EnableStartCount(), 1);
     ASSERT_TRUE(StartSearchWorker(window));
-    EXPECT_FALSE(window.Workers()->Idle());
+    EXPECT_TRUE(window.Workers()->RunQueued());
+    pressStop();
+    EXPECT_EQ(window.EnableStartCount(), 1);
     ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
 
-    // The second run began only after the first had ended, and ran whole.
+    // Exactly two runs, the second begun after the first had ended and run
+    // whole; neither the old worker's end nor the second Stop enabled Start,
+    // only the end of the last run did.
     const std::vector<std::string> calls = window.Calls();
-    const auto firstEnable = std::find(calls.begin(), calls.end(), "enable");
-    const auto secondClear = std::find(calls.begin() + 1, calls.end(), "clear");
-    ASSERT_NE(firstEnable, calls.end());
-    EXPECT_LT(firstEnable, secondClear);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "clear"), 2);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "enable"), 2);
+    EXPECT_EQ(calls.back(), "enable");
     const auto rows = window.Rows();
     ASSERT_EQ(rows.size(), 80u);
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].rank, std::to_string(i + 1));
     EXPECT_EQ(window.Status(), "查找进度:80/80 第2页->查找完毕1");
+    EXPECT_FALSE(window.Workers()->RunQueued());
 }
 
 TEST_F(SearchThreads, TheModeIsReadAgainAtEveryItem) {
