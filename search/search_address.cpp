@@ -19,6 +19,16 @@ std::string HostFromEnv(const char* name, const char* fallback) {
     return (value && *value) ? std::string(value) : std::string(fallback);
 }
 
+// The local calendar time of `time`; false when it has none (a year out of
+// range, for example).
+bool ToLocalTime(std::time_t time, std::tm& local) {
+#ifdef _WIN32
+    return localtime_s(&local, &time) == 0;
+#else
+    return localtime_r(&time, &local) != nullptr;
+#endif
+}
+
 bool IsLiteral(unsigned char byte) {
     return byte != 0 && std::strchr("!#$&()*./:;=@", byte) != nullptr;
 }
@@ -36,7 +46,7 @@ std::string ItemHost() {
 std::string MakeDateStamp(std::int64_t seconds) {
     std::time_t time = static_cast<std::time_t>(seconds);
     std::tm local{};
-    if (localtime_r(&time, &local) == nullptr) return std::string();
+    if (!ToLocalTime(time, local)) return std::string();
     char stamp[128];
     std::size_t n = std::strftime(stamp, sizeof stamp, "%Y%m%d", &local);
     return n == 0 ? std::string() : std::string(stamp, n);

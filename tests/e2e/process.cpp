@@ -19,8 +19,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The program to run for argv[0]: the tests' sorvik-cli may be replaced by
+// another build of it, named by SORVIK_TEST_CLI (the Windows build run
+// through Wine, for example).
+std::string Program(const std::string& name) {
+    const char* other = std::getenv("SORVIK_TEST_CLI");
+    return name == SORVIK_CLI && other && *other ? std::string(other) : name;
+}
+
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& dir,
             const std::map<std::string, std::string>& env, int& outFd, int& errFd) {
+    // Everything the child needs is made before the fork.
+    const std::string program = Program(argv.at(0));
+    std::vector<char*> args{const_cast<char*>(program.c_str())};
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        args.push_back(const_cast<char*>(argv[i].c_str()));
+    args.push_back(nullptr);
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -33,9 +47,6 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& dir,
         if (devNull >= 0) dup2(devNull, 0);
         if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
     }
@@ -72,10 +83,6 @@ int DecodeStatus(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return -1;
-}
-
-std::string SourceConfig() {
-    return std::string(SORVIK_SOURCE_DIR) + "/config.txt";
 }
 
 }  // namespace
@@ -138,22 +145,6 @@ ProcessResult BackgroundProcess::Wait(std::chrono::seconds timeout) {
     result.out = m_outBuffer;
     result.err = m_errBuffer;
     return result;
-}
-
-WorkDir::WorkDir(bool withConfig) {
-    char pattern[] = "/tmp/sorvik-test-XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-    if (withConfig) std::filesystem::copy_file(SourceConfig(), File("config.txt"));
-}
-
-WorkDir::~WorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-void WorkDir::Write(const std::string& name, const std::string& content) const {
-    std::ofstream(File(name), std::ios::binary) << content;
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {

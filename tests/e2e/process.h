@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "work_dir.h"
+
 namespace sorvik {
 namespace test {
 
@@ -47,20 +49,6 @@ class BackgroundProcess {
     std::string m_outBuffer;
     std::string m_errBuffer;
     bool m_waited = false;
-};
-
-// A fresh temporary directory holding a copy of the repository's config.txt
-// (unless `withConfig` is false), removed with everything in it at the end.
-class WorkDir {
-  public:
-    explicit WorkDir(bool withConfig = true);
-    ~WorkDir();
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-    void Write(const std::string& name, const std::string& content) const;
-
-  private:
-    std::string m_path;
 };
 
 // The demo marketplace on 127.0.0.1 with the given options.

@@ -9,9 +9,10 @@
 #include <thread>
 
 #include "page_server.h"
-#include "process.h"
 #include "search_run.h"
+#include "test_environment.h"
 #include "test_window.h"
+#include "work_dir.h"
 
 namespace sorvik {
 namespace {
@@ -46,8 +47,8 @@ class SearchThreads : public ::testing::Test {
     }
 
     void PointAt(const PageServer& server) {
-        setenv("SORVIK_SEARCH_HOST", server.Host().c_str(), 1);
-        setenv("SORVIK_ITEM_HOST", server.Host().c_str(), 1);
+        SetEnv("SORVIK_SEARCH_HOST", server.Host());
+        SetEnv("SORVIK_ITEM_HOST", server.Host());
     }
 
     static bool WaitFor(const std::function<bool()>& condition,

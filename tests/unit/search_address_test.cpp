@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "test_environment.h"
 #include "test_window.h"
 
 namespace sorvik {
@@ -44,11 +45,10 @@ TEST(EncodeKeyword, KeepsItsLengthLimits) {
 class AddressTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        setenv("TZ", "UTC", 1);
-        tzset();
-        unsetenv("SORVIK_SEARCH_HOST");
+        SetEnv("TZ", "UTC0");
+        UnsetEnv("SORVIK_SEARCH_HOST");
     }
-    void TearDown() override { unsetenv("SORVIK_SEARCH_HOST"); }
+    void TearDown() override { UnsetEnv("SORVIK_SEARCH_HOST"); }
     static constexpr std::int64_t kDec7of2026 = 1796601600;  // 2026-12-07 00:00 UTC
 };
 
@@ -56,8 +56,7 @@ TEST_F(AddressTest, DateStampIsTheLocalDate) {
     EXPECT_EQ(MakeDateStamp(kDec7of2026), "20261207");
     EXPECT_EQ(MakeDateStamp(kDec7of2026 - 1), "20261206");
     EXPECT_EQ(MakeDateStamp(0), "19700101");
-    setenv("TZ", "Asia/Shanghai", 1);
-    tzset();
+    SetEnv("TZ", "CST-8");  // China Standard Time, UTC+8, in the form every C library reads
     EXPECT_EQ(MakeDateStamp(kDec7of2026 - 3600), "20261207");  // 07:00 in Shanghai
     // A time whose year cannot be formed gives the empty stamp.
     EXPECT_EQ(MakeDateStamp(INT64_MAX), "");
@@ -67,7 +66,7 @@ TEST_F(AddressTest, BuildsTheFirstAddressWithTheConfiguredHost) {
     EXPECT_EQ(BuildSearchUrl("abc", kDec7of2026),
               "http://s.taobao.com/search?initiative_id=staobaoz_20261207&tab=all&style=list"
               "&q=%61%62%63");
-    setenv("SORVIK_SEARCH_HOST", "127.0.0.1:8080", 1);
+    SetEnv("SORVIK_SEARCH_HOST", "127.0.0.1:8080");
     EXPECT_EQ(BuildSearchUrl("abc", kDec7of2026),
               "http://127.0.0.1:8080/search?initiative_id=staobaoz_20261207&tab=all"
               "&style=list&q=%61%62%63");

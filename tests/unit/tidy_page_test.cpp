@@ -1,13 +1,13 @@
 #include "tidy_page.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "page_fetch.h"
+#include "test_environment.h"
 #include "test_window.h"
 
 namespace sorvik {
@@ -25,14 +25,12 @@ std::size_t Count(const std::string& text, const std::string& what) {
 class TidyPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sorvik-tidy-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        m_dir = MakeTempDirectory("sorvik-tidy");
         m_previous = std::filesystem::current_path();
         std::filesystem::copy_file(std::string(SORVIK_FIXTURES) + "/../../../config.txt",
                                    m_dir / "config.txt");
         std::filesystem::current_path(m_dir);
-        unsetenv("HTML_TIDY");
+        UnsetEnv("HTML_TIDY");
     }
     void TearDown() override {
         std::filesystem::current_path(m_previous);
