@@ -45,8 +45,15 @@ std::optional<Rejection> ValidateForm(const SearchState& state, std::int32_t mod
 }  // namespace
 
 std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
+    SearchReport report;
+    const std::int32_t result = RunSearch(window, SearchLimits{}, &report);
+    if (outcome) *outcome = report.outcome;
+    return result;
+}
+
+std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchReport* report) {
     SearchState& state = window.State();
-    SearchOutcome ended = SearchOutcome::None;
+    SearchReport seen;
     std::int32_t result = 0;
 
     state.m_stopRequested.store(false);
@@ -56,29 +63,37 @@ std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
 
     if (auto rejection = ValidateForm(state, state.m_searchMode.load())) {
         window.ShowMessage(rejection->fixedText ? *rejection->fixedText : messages::BadItemLink());
-        ended = SearchOutcome::FormRejected;
+        seen.outcome = SearchOutcome::FormRejected;
         result = rejection->result;
     } else {
         state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
         if (LoadResultPage(state, state.m_searchUrl, false).result ==
             PageLoadResult::DownloadFailed) {
             window.ShowMessage(messages::FirstDownloadFailed());
-            ended = SearchOutcome::FirstDownloadFailed;
+            seen.outcome = SearchOutcome::FirstDownloadFailed;
             result = -1;
         } else {
-            ended = AnalyseResultPages(window).outcome;
+            seen = AnalyseResultPages(window, limits.maxPages).report;
         }
     }
     window.EnableStart();
-    if (outcome) *outcome = ended;
+    if (report) *report = seen;
     return result;
 }
 
 std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
+    SearchReport report;
+    const std::int32_t result = SearchThreadProc(window, SearchLimits{}, &report);
+    if (outcome) *outcome = report.outcome;
+    return result;
+}
+
+std::int32_t SearchThreadProc(SearchWindow& window, const SearchLimits& limits,
+                              SearchReport* report) {
     // Hold the tracker, not the window, for the lock: it outlives the window.
     std::shared_ptr<WorkerTracker> workers = window.Workers();
     std::lock_guard<std::mutex> oneRunAtATime(workers->RunLock());
-    return RunSearch(window, outcome);
+    return RunSearch(window, limits, report);
 }
 
 bool StartSearchWorker(SearchWindow& window) {
