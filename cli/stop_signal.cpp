@@ -23,6 +23,9 @@ void InstallStopSignals(std::atomic<bool>* stopFlag) {
     if (g_installed.exchange(true)) return;
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
+    // A write blocked on a full pipe goes on after the signal instead of
+    // failing half way through a line.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
