@@ -1,7 +1,7 @@
 #include "cli_options.h"
 
 #include <climits>
-#include <cstring>
+#include <iterator>
 
 namespace sorvik {
 
