@@ -1,26 +1,86 @@
 #include "cli_options.h"
 
-#include <cstring>
+#include <climits>
+#include <iterator>
 
 namespace sorvik {
 
 const char* const kCliUsage =
-    "usage: sorvik-cli [--mode 1|2|3] [--keyword TEXT] [--seller NAME] [--item LINK]\n"
-    "  --mode     1 keyword only, 2 keyword and seller name, 3 keyword and item link\n"
-    "             (default: 3 with --item, else 2 with --seller, else 1)\n"
-    "  --keyword  the search keyword\n"
-    "  --seller   the seller name to look for (mode 2)\n"
-    "  --item     the item link to look for (mode 3)\n"
-    "Rows go to stdout, one per line: rank, title, seller, price, sales, link.\n"
+    "usage: sorvik-cli [--mode 1|2|3] [--keyword TEXT] [--seller NAME] [--item LINK] [OUTPUT]\n"
+    "       sorvik-cli --batch FILE [--rows] [OUTPUT]\n"
+    "One search:\n"
+    "  --mode N         1 keyword only, 2 keyword and seller name, 3 keyword and item link\n"
+    "                   (default: 3 with --item, else 2 with --seller, else 1)\n"
+    "  --keyword TEXT   the search keyword\n"
+    "  --seller NAME    the seller name to look for (mode 2)\n"
+    "  --item LINK      the item link to look for (mode 3)\n"
+    "Many searches:\n"
+    "  --batch FILE     one search per line of a UTF-8 text file: KEYWORD (mode 1),\n"
+    "                   KEYWORD<TAB>SELLER (mode 2) or KEYWORD<TAB>LINK, LINK starting\n"
+    "                   with http:// or https:// (mode 3). Blank lines and lines\n"
+    "                   starting with # are skipped; a line that cannot be used is\n"
+    "                   reported with its number and the batch goes on. Not with the\n"
+    "                   four options above. A batch writes summaries unless --rows.\n"
+    "  --rows           with --batch: every search's rows instead of the summaries\n"
+    "OUTPUT options:\n"
+    "  --format F       tsv (default), csv (RFC 4180, UTF-8 with a byte-order mark and\n"
+    "                   a header line) or json (JSON Lines, one object per record)\n"
+    "  --summary        one record per search instead of the rows: keyword, target,\n"
+    "                   mode, outcome (found, not_found, finished, no_items,\n"
+    "                   download_failed, form_rejected, stopped), rank (only when\n"
+    "                   found), total, page, pages_read, checked_at (local time)\n"
+    "  --max-pages N    read at most N result pages per search; a search that reaches\n"
+    "                   the limit ends as not_found (finished in mode 1), noted on stderr\n"
+    "  --history FILE   append every summary to FILE as a JSON line; summaries then also\n"
+    "                   give previous_rank, change (positive: moved up; tsv: ↑3, ↓2, =,\n"
+    "                   new) and best_rank from the earlier records of the same keyword\n"
+    "                   and target\n"
+    "  --output FILE    write the rows or summaries to FILE instead of stdout; FILE is\n"
+    "                   replaced when the run ends, also when it is stopped\n"
+    "Rows: rank, title, seller, price, sales, link; csv and json add page and keyword.\n"
     "Message boxes and the final status line go to stderr.\n"
-    "Exit status: 0 found (or a keyword-only search listed to its end), 1 not found or\n"
-    "no items, 2 form rejected or bad options, 3 a download failed or the first page\n"
-    "was empty, 130 stopped.\n"
+    "Exit status of one search: 0 found (or a keyword-only search listed to its end),\n"
+    "1 not found or no items, 2 form rejected or bad options, 3 a download failed or the\n"
+    "first page was empty, 130 stopped.\n"
+    "Exit status of a batch: 0 every line was checked (found, not_found, finished,\n"
+    "no_items), 2 a line was unusable or rejected, 3 a check failed to download (over 2),\n"
+    "130 stopped (over all). Bad options or files: 2, and nothing is written.\n"
     "The marketplace hosts come from SORVIK_SEARCH_HOST and SORVIK_ITEM_HOST.\n";
 
-std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std::string& error) {
+namespace {
+
+const char* const kValueOptions[] = {"--mode",   "--keyword",   "--seller",  "--item",  "--batch",
+                                     "--format", "--max-pages", "--history", "--output"};
+const char* const kFlagOptions[] = {"--summary", "--rows"};
+
+bool IsOneOf(const std::string& name, const char* const* names, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (name == names[i]) return true;
+    }
+    return false;
+}
+
+// A whole decimal number from 1 to INT_MAX.
+std::optional<int> PositiveNumber(const std::string& text) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > INT_MAX) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, CliError& error) {
     CliOptions options;
-    bool modeGiven = false, sellerGiven = false, itemGiven = false;
+    bool modeGiven = false, sellerGiven = false, itemGiven = false, keywordGiven = false;
+    auto fail = [&](std::string message, bool showUsage) {
+        error = {std::move(message), showUsage};
+        return std::nullopt;
+    };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -34,34 +94,59 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std
             value = arg.substr(eq + 1);
             hasValue = true;
         }
-        if (name != "--mode" && name != "--keyword" && name != "--seller" && name != "--item") {
-            error = "unknown option: " + arg;
-            return std::nullopt;
+        if (IsOneOf(name, kFlagOptions, std::size(kFlagOptions))) {
+            if (hasValue) return fail("option " + name + " takes no value", true);
+            (name == "--summary" ? options.summary : options.rows) = true;
+            continue;
         }
+        if (!IsOneOf(name, kValueOptions, std::size(kValueOptions)))
+            return fail("unknown option: " + arg, true);
         if (!hasValue) {
-            if (i + 1 >= argc) {
-                error = "option " + name + " needs a value";
-                return std::nullopt;
-            }
+            if (i + 1 >= argc) return fail("option " + name + " needs a value", true);
             value = argv[++i];
         }
         if (name == "--mode") {
-            if (value != "1" && value != "2" && value != "3") {
-                error = "--mode must be 1, 2 or 3, not '" + value + "'";
-                return std::nullopt;
-            }
+            if (value != "1" && value != "2" && value != "3")
+                return fail("--mode must be 1, 2 or 3, not '" + value + "'", true);
             options.mode = value[0] - '0';
             modeGiven = true;
         } else if (name == "--keyword") {
             options.keyword = value;
+            keywordGiven = true;
         } else if (name == "--seller") {
             options.seller = value;
             sellerGiven = true;
-        } else {
+        } else if (name == "--item") {
             options.item = value;
             itemGiven = true;
+        } else if (name == "--batch") {
+            if (value.empty()) return fail("--batch needs a file name", false);
+            options.batchFile = value;
+        } else if (name == "--format") {
+            std::optional<OutputFormat> format = OutputFormatNamed(value);
+            if (!format) return fail("unknown format '" + value + "': use tsv, csv or json", false);
+            options.format = *format;
+        } else if (name == "--max-pages") {
+            std::optional<int> pages = PositiveNumber(value);
+            if (!pages)
+                return fail("--max-pages must be a positive whole number, not '" + value + "'",
+                            false);
+            options.maxPages = *pages;
+        } else if (name == "--history") {
+            if (value.empty()) return fail("--history needs a file name", false);
+            options.historyFile = value;
+        } else {
+            if (value.empty()) return fail("--output needs a file name", false);
+            options.outputFile = value;
         }
     }
+    if (options.Batch() && (modeGiven || keywordGiven || sellerGiven || itemGiven))
+        return fail(
+            "--batch takes the keywords from its file: no --mode, --keyword, --seller "
+            "or --item with it",
+            false);
+    if (options.summary && options.rows)
+        return fail("--summary and --rows exclude each other", false);
     if (!modeGiven) options.mode = itemGiven ? 3 : sellerGiven ? 2 : 1;
     return options;
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "output_format.h"
+
 namespace sorvik {
 
 struct CliOptions {
@@ -13,13 +15,29 @@ struct CliOptions {
     std::string seller;
     std::string item;
     bool help = false;
+
+    std::string batchFile;  // one search per line of this file instead of the form options
+    OutputFormat format = OutputFormat::Tsv;
+    bool summary = false;  // one record per search instead of the rows
+    bool rows = false;     // the rows even in a batch
+    int maxPages = 0;      // result pages to read at most per search; 0: no limit
+    std::string historyFile;
+    std::string outputFile;
+
+    bool Batch() const { return !batchFile.empty(); }
+    // Summaries are written instead of rows: asked for, or a batch's default.
+    bool Summaries() const { return summary || (Batch() && !rows); }
 };
 
-// Parses "--mode 1|2|3 --keyword TEXT --seller NAME --item LINK" (also the
-// "--name=value" form). Without --mode: 3 when --item is given, else 2 when
-// --seller is given, else 1. On a bad command line returns no value and sets
-// `error` to a message for the user.
-std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std::string& error);
+struct CliError {
+    std::string message;
+    bool showUsage = true;  // false for a bad value of an option: the message says it all
+};
+
+// Parses the options of kCliUsage (also in the "--name=value" form).
+// Without --mode: 3 when --item is given, else 2 when --seller is given,
+// else 1. On a bad command line returns no value and fills `error`.
+std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, CliError& error);
 
 extern const char* const kCliUsage;
 

@@ -2,24 +2,25 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "gbk_text.h"
+#include "stop_signal.h"
 
 namespace sorvik {
 
-std::string RowField(const std::string& utf8) {
-    std::string field = utf8;
-    for (char& c : field) {
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    }
-    return field;
-}
-
-CliWindow::CliWindow(std::string keyword, std::string seller, std::string item, FILE* rows,
+CliWindow::CliWindow(std::string keyword, std::string seller, std::string item, RowSink rows,
                      FILE* messages)
-    : m_form{Utf8ToGbk(keyword), Utf8ToGbk(seller), Utf8ToGbk(item)},
-      m_rows(rows),
+    : m_keyword(std::move(keyword)),
+      m_form{Utf8ToGbk(m_keyword), Utf8ToGbk(seller), Utf8ToGbk(item)},
+      m_rows(std::move(rows)),
       m_messages(messages),
       m_drawProgress(isatty(fileno(messages)) == 1) {}
+
+void CliWindow::ClearResults() {
+    // The run has just cleared its stop flag as its first step.
+    if (StopSignalReceived()) State().m_stopRequested.store(true);
+}
 
 FormTexts CliWindow::ReadFormFields() {
     return m_form;
@@ -48,11 +49,9 @@ void CliWindow::ClearProgress() {
 }
 
 void CliWindow::AppendResultRow(const ResultRow& row) {
-    std::fprintf(m_rows, "%s\t%s\t%s\t%s\t%s\t%s\n", RowField(GbkToUtf8(row.rank)).c_str(),
-                 RowField(GbkToUtf8(row.title)).c_str(), RowField(GbkToUtf8(row.seller)).c_str(),
-                 RowField(GbkToUtf8(row.price)).c_str(), RowField(GbkToUtf8(row.sales)).c_str(),
-                 RowField(GbkToUtf8(row.link)).c_str());
-    std::fflush(m_rows);
+    m_rows({std::atoi(row.rank.c_str()), GbkToUtf8(row.title), GbkToUtf8(row.seller),
+            GbkToUtf8(row.price), GbkToUtf8(row.sales), GbkToUtf8(row.link), State().m_pageNumber,
+            m_keyword});
 }
 
 void CliWindow::ShowMessage(const std::string& text) {

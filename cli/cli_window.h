@@ -1,22 +1,29 @@
-// The search window of the console: rows on stdout, messages and the status
+// The search window of the console: rows to a sink, messages and the status
 // line on stderr.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
+#include "output_format.h"
 #include "search_window.h"
 
 namespace sorvik {
 
 class CliWindow : public SearchWindow {
   public:
+    // Receives every row as it is appended, on the worker thread.
+    using RowSink = std::function<void(const RowRecord&)>;
+
     // Texts are UTF-8 and converted to GBK as the dialog would read them.
-    CliWindow(std::string keyword, std::string seller, std::string item, FILE* rows,
+    CliWindow(std::string keyword, std::string seller, std::string item, RowSink rows,
               FILE* messages);
 
-    void ClearResults() override {}
+    // A stop request that came before the run cleared its stop flag still
+    // stops the run.
+    void ClearResults() override;
     void SetStatusText(const std::string& text) override;
     void AppendResultRow(const ResultRow& row) override;
     void EnableStart() override {}
@@ -32,16 +39,14 @@ class CliWindow : public SearchWindow {
   private:
     void ClearProgress();
 
+    std::string m_keyword;  // UTF-8, as given
     FormTexts m_form;
-    FILE* m_rows;
+    RowSink m_rows;
     FILE* m_messages;
     bool m_drawProgress;
     bool m_progressShown = false;
     std::mutex m_statusLock;  // the status line is written by the worker and read by Stop
     std::string m_statusLine;
 };
-
-// A field for a tab-separated line: tab, CR and LF become one blank each.
-std::string RowField(const std::string& utf8);
 
 }  // namespace sorvik

@@ -7,10 +7,10 @@
 namespace sorvik {
 namespace {
 
-// Runs the stop path: the stop mark, no message box.
-AnalysisResult StopPath(SearchWindow& window, int runResult) {
+// Runs the stop path: the stop mark, no message box. Returns the run's result.
+int StopPath(SearchWindow& window, int runResult) {
     if (window.State().m_stopRequested.load()) window.AppendStoppedMark();
-    return {runResult, SearchOutcome::Stopped};
+    return runResult;
 }
 
 // Shows an outcome in the status line first, then in a message box.
@@ -27,59 +27,77 @@ void MessageThenStatus(SearchWindow& window, const std::string& text) {
 
 }  // namespace
 
-AnalysisResult AnalyseResultPages(SearchWindow& window) {
+AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
     SearchState& state = window.State();
     state.m_pageNumber = 1;
+    SearchReport report;
     if (state.m_pageText.empty()) {
         window.ShowMessage(messages::NothingToAnalyse());
-        return {-2, SearchOutcome::NothingToAnalyse};
+        report.outcome = SearchOutcome::NothingToAnalyse;
+        return {-2, report};
     }
 
     PageAnalysis page(window);
     std::string previousLastLink;
     int runResult = 0;
+    // Every way out fills the report from the run state.
+    auto end = [&](int result, SearchOutcome outcome) {
+        report.outcome = outcome;
+        report.rowsListed = page.rank;
+        return AnalysisResult{result, report};
+    };
 
     page.Parse();
     if (!page.ReadTotal()) {
         MessageThenStatus(window, messages::NoItems());
-        return {-1, SearchOutcome::NoItems};
+        report.pagesRead = 1;
+        return end(-1, SearchOutcome::NoItems);
     }
-    if (state.m_stopRequested.load()) return StopPath(window, runResult);
+    report.total = page.total;
+    if (state.m_stopRequested.load())
+        return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
     for (bool firstPage = true;; firstPage = false) {
         page.nextPageUrl.clear();
         const int pageStartRank = page.rank;
 
-        if (page.WalkPage(firstPage) == WalkEnd::ItemFound) {
+        const WalkEnd walkEnd = page.WalkPage(firstPage);
+        ++report.pagesRead;
+        if (walkEnd == WalkEnd::ItemFound) {
             StatusThenMessage(window, messages::Found(page.rank, page.total, state.m_pageNumber));
-            return {0, SearchOutcome::Found};
+            return end(0, SearchOutcome::Found);
         }
 
         // Page-end tests: the first that holds ends the search.
         if (page.rank >= page.total || page.rank == pageStartRank) {
             StatusThenMessage(window, messages::AllSeen(page.rank, page.total, state.m_pageNumber));
-            return {0, SearchOutcome::AllSeen};
+            return end(0, SearchOutcome::AllSeen);
         }
         if (page.nextPageUrl.empty() || previousLastLink == state.m_itemHref) {
             StatusThenMessage(window,
                               messages::NoNextPage(page.rank, page.total, state.m_pageNumber));
-            return {-1, SearchOutcome::NoNextPage};
+            return end(-1, SearchOutcome::NoNextPage);
         }
+        if (maxPages > 0 && state.m_pageNumber >= maxPages)
+            return end(-1, SearchOutcome::PageLimitReached);
 
         previousLastLink = state.m_itemHref;
         ++state.m_pageNumber;
-        if (state.m_stopRequested.load()) return StopPath(window, runResult);
+        if (state.m_stopRequested.load())
+            return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
         const PageLoad load = LoadResultPage(state, page.nextPageUrl, true);
         runResult = load.tidyStatus;
         if (load.result == PageLoadResult::DownloadFailed) {
             MessageThenStatus(window, messages::LaterDownloadFailed());
-            return {-1, SearchOutcome::DownloadFailed};
+            return end(-1, SearchOutcome::DownloadFailed);
         }
-        if (load.result == PageLoadResult::Stopped) return StopPath(window, runResult);
+        if (load.result == PageLoadResult::Stopped)
+            return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
         page.Parse();
-        if (state.m_stopRequested.load()) return StopPath(window, runResult);
+        if (state.m_stopRequested.load())
+            return end(StopPath(window, runResult), SearchOutcome::Stopped);
     }
 }
 

@@ -24,6 +24,8 @@ const char* OutcomeName(SearchOutcome outcome) {
             return "download failed";
         case SearchOutcome::Stopped:
             return "stopped";
+        case SearchOutcome::PageLimitReached:
+            return "page limit reached";
     }
     return "unknown";
 }

@@ -1,6 +1,8 @@
 // How a search ended, for front ends that act on it (the console front end
-// turns it into its exit status).
+// turns it into its exit status and its summaries).
 #pragma once
+
+#include <optional>
 
 namespace sorvik {
 
@@ -15,6 +17,15 @@ enum class SearchOutcome {
     NoNextPage,           // no pager, or a page ending on the same link as the one before
     DownloadFailed,       // a later page failed: "网络连接失败2"
     Stopped,              // the stop path
+    PageLimitReached,     // the run's page limit was reached before any other end
+};
+
+// What one run saw, for front ends that summarise searches.
+struct SearchReport {
+    SearchOutcome outcome = SearchOutcome::None;
+    int rowsListed = 0;        // rows appended; the found item's rank when Found
+    std::optional<int> total;  // the count read from page 1, when there was one
+    int pagesRead = 0;         // result pages analysed; the last one is page pagesRead
 };
 
 const char* OutcomeName(SearchOutcome outcome);

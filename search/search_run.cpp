@@ -46,8 +46,15 @@ std::optional<Rejection> ValidateForm(const SearchState& state, std::int32_t mod
 }  // namespace
 
 std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
+    SearchReport report;
+    const std::int32_t result = RunSearch(window, SearchLimits{}, &report);
+    if (outcome) *outcome = report.outcome;
+    return result;
+}
+
+std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchReport* report) {
     SearchState& state = window.State();
-    SearchOutcome ended = SearchOutcome::None;
+    SearchReport seen;
     std::int32_t result = 0;
 
     state.m_stopRequested.store(false);
@@ -57,22 +64,22 @@ std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
 
     if (auto rejection = ValidateForm(state, state.m_searchMode.load())) {
         window.ShowMessage(rejection->fixedText ? *rejection->fixedText : messages::BadItemLink());
-        ended = SearchOutcome::FormRejected;
+        seen.outcome = SearchOutcome::FormRejected;
         result = rejection->result;
     } else {
         state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
         if (LoadResultPage(state, state.m_searchUrl, false).result ==
             PageLoadResult::DownloadFailed) {
             window.ShowMessage(messages::FirstDownloadFailed());
-            ended = SearchOutcome::FirstDownloadFailed;
+            seen.outcome = SearchOutcome::FirstDownloadFailed;
             result = -1;
         } else {
-            ended = AnalyseResultPages(window).outcome;
+            seen = AnalyseResultPages(window, limits.maxPages).report;
         }
     }
     // A run started behind this one keeps Start disabled until it ends itself.
     window.EnableStartUnlessQueued();
-    if (outcome) *outcome = ended;
+    if (report) *report = seen;
     return result;
 }
 
@@ -80,19 +87,27 @@ namespace {
 
 // Waits for the run lock, then runs one search. `began` runs once the lock is
 // held, before the run's first step.
-std::int32_t RunWhenFree(SearchWindow& window, SearchOutcome* outcome,
+std::int32_t RunWhenFree(SearchWindow& window, const SearchLimits& limits, SearchReport* report,
                          const std::function<void()>& began) {
     // Hold the tracker, not the window, for the lock: it outlives the window.
     std::shared_ptr<WorkerTracker> workers = window.Workers();
     std::lock_guard<std::mutex> oneRunAtATime(workers->RunLock());
     began();
-    return RunSearch(window, outcome);
+    return RunSearch(window, limits, report);
 }
 
 }  // namespace
 
 std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
-    return RunWhenFree(window, outcome, [] {});
+    SearchReport report;
+    const std::int32_t result = SearchThreadProc(window, SearchLimits{}, &report);
+    if (outcome) *outcome = report.outcome;
+    return result;
+}
+
+std::int32_t SearchThreadProc(SearchWindow& window, const SearchLimits& limits,
+                              SearchReport* report) {
+    return RunWhenFree(window, limits, report, [] {});
 }
 
 bool StartSearchWorker(SearchWindow& window) {
@@ -100,7 +115,7 @@ bool StartSearchWorker(SearchWindow& window) {
     workers->Enter();
     try {
         std::thread([workers, &window] {
-            RunWhenFree(window, nullptr, [&] { workers->Began(); });
+            RunWhenFree(window, SearchLimits{}, nullptr, [&] { workers->Began(); });
             workers->Leave();
         }).detach();
     } catch (const std::system_error&) {

@@ -12,15 +12,25 @@
 
 namespace sorvik {
 
+// What a front end may limit in one run.
+struct SearchLimits {
+    int maxPages = 0;  // result pages to read at most; 0: no limit
+};
+
 // One run on `window`'s state: validates the form, builds the first address,
 // loads the first page and analyses the pages. Returns 0 when a field was
 // empty or the analysis returned, -1 when the item link was malformed or the
 // first download failed. `outcome`, when given, receives how it ended.
 std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome = nullptr);
 
+// The same run within `limits`; `report`, when given, receives what it saw.
+std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchReport* report);
+
 // The worker's entry: waits until no earlier worker of the same window works
 // on its state, then runs one search. Returns RunSearch's result.
 std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome = nullptr);
+std::int32_t SearchThreadProc(SearchWindow& window, const SearchLimits& limits,
+                              SearchReport* report);
 
 // Starts SearchThreadProc on a new detached thread. Returns false when the
 // thread cannot be created. Never blocks on an earlier worker. The run counts

@@ -1,0 +1,31 @@
+// The batch file of sorvik-cli: one search per line, KEYWORD or
+// KEYWORD<TAB>TARGET, in UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorvik {
+
+struct BatchLine {
+    int number = 0;       // 1-based line number in the file
+    std::string keyword;  // UTF-8, exactly as written
+    std::string target;   // seller name or item link; empty for a keyword-only search
+    std::string problem;  // why the line cannot be used; empty when it can
+
+    // 1 without a target, 3 for a target starting with http:// or https://
+    // (in any case), else 2.
+    std::int32_t Mode() const;
+};
+
+// The lines of the file that ask for a search, in file order. Blank lines
+// (nothing but blanks and tabs) and lines starting with '#' are left out; a
+// UTF-8 byte-order mark at the start and a CR before each line feed are
+// dropped. A line with more than one tab is kept with its problem set. No
+// value, and `error` set to a message for the user, when the file is
+// missing, unreadable, or not UTF-8 text.
+std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error);
+
+}  // namespace sorvik

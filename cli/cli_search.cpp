@@ -1,0 +1,25 @@
+#include "cli_search.h"
+
+#include <thread>
+
+#include "stop_signal.h"
+
+namespace sorvik {
+
+CliSearchResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
+                             CliWindow::RowSink rows) {
+    CliWindow window(form.keyword, form.seller, form.item, std::move(rows), stderr);
+    window.State().m_searchMode.store(form.mode);
+    InstallStopSignals(&window.State().m_stopRequested);
+
+    CliSearchResult result;
+    std::thread worker([&] { SearchThreadProc(window, limits, &result.report); });
+    worker.join();
+    InstallStopSignals(nullptr);  // the window's flag goes away with it
+
+    result.stopRequested = window.State().m_stopRequested.load();
+    window.PrintFinalStatus();
+    return result;
+}
+
+}  // namespace sorvik

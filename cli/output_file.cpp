@@ -1,0 +1,56 @@
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace sorvik {
+
+OutputFile::~OutputFile() {
+    if (m_temporary.empty()) return;
+    if (m_file) std::fclose(m_file);
+    std::remove(m_temporary.c_str());
+}
+
+bool OutputFile::Open(const std::string& path, std::string& error) {
+    if (path.empty()) return true;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "cannot write the output file " + path + ": it is a directory";
+        return false;
+    }
+    const std::string temporary = path + ".part";
+    m_file = std::fopen(temporary.c_str(), "wb");
+    if (!m_file) {
+        error = "cannot write the output file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    m_path = path;
+    m_temporary = temporary;
+    return true;
+}
+
+void OutputFile::Write(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size() || std::fflush(m_file) != 0)
+        m_failed = true;
+}
+
+bool OutputFile::Finish(std::string& error) {
+    if (m_temporary.empty()) return true;
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    std::error_code ec;
+    if (m_failed || !closed) {
+        error = "cannot write the output file " + m_path;
+    } else {
+        std::filesystem::rename(m_temporary, m_path, ec);
+        if (!ec) {
+            m_temporary.clear();
+            return true;
+        }
+        error = "cannot put the output file in place at " + m_path + ": " + ec.message();
+    }
+    return false;  // the destructor removes the temporary file
+}
+
+}  // namespace sorvik

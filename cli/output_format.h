@@ -1,0 +1,62 @@
+// The records sorvik-cli writes, result rows and search summaries, in its
+// three formats: tsv, csv (RFC 4180) and json (JSON Lines).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace sorvik {
+
+enum class OutputFormat { Tsv, Csv, Json };
+
+// "tsv", "csv" or "json"; no value for any other name.
+std::optional<OutputFormat> OutputFormatNamed(const std::string& name);
+
+// One result row as written. Texts are UTF-8.
+struct RowRecord {
+    int rank = 0;
+    std::string title;
+    std::string seller;
+    std::string price;
+    std::string sales;
+    std::string link;
+    int page = 0;
+    std::string keyword;
+};
+
+// One search as written. Texts are UTF-8; a missing value is written as
+// null (json) or an empty field (tsv, csv).
+struct SummaryRecord {
+    std::string keyword;
+    std::optional<std::string> target;  // none in mode 1
+    int mode = 1;
+    std::string outcome;      // found, not_found, finished, no_items, download_failed, ...
+    std::optional<int> rank;  // only when found
+    std::optional<int> total;
+    std::optional<int> page;
+    int pagesRead = 0;
+    std::string checkedAt;
+
+    // With a history only.
+    bool withHistory = false;
+    std::optional<int> previousRank;
+    std::optional<int> change;  // previousRank - rank: positive when the item moved up
+    std::optional<int> bestRank;
+};
+
+// What a stream of records begins with: for csv the byte-order mark and the
+// header line, else nothing.
+std::string StreamHeader(OutputFormat format, bool summaries, bool withHistory);
+
+// One record as a whole line, line end included.
+std::string FormatRow(OutputFormat format, const RowRecord& row);
+std::string FormatSummary(OutputFormat format, const SummaryRecord& summary);
+
+// The change as a tsv summary shows it: "↑3", "↓2", "=", "new" (ranked now,
+// not at the previous check) or empty (not ranked now).
+std::string ChangeMark(const SummaryRecord& summary);
+
+// A field for a tab-separated line: tab, CR and LF become one blank each.
+std::string RowField(const std::string& utf8);
+
+}  // namespace sorvik

@@ -1,0 +1,52 @@
+#include "summary.h"
+
+#include "local_time.h"
+
+namespace sorvik {
+
+std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) {
+    switch (outcome) {
+        case SearchOutcome::Found:
+            return "found";
+        case SearchOutcome::AllSeen:
+        case SearchOutcome::NoNextPage:
+        case SearchOutcome::PageLimitReached:
+            if (stopRequested) return "stopped";
+            return mode == 1 ? "finished" : "not_found";
+        case SearchOutcome::NoItems:
+            return "no_items";
+        case SearchOutcome::FirstDownloadFailed:
+        case SearchOutcome::DownloadFailed:
+        case SearchOutcome::NothingToAnalyse:
+            return "download_failed";
+        case SearchOutcome::FormRejected:
+            return "form_rejected";
+        case SearchOutcome::Stopped:
+        case SearchOutcome::None:  // no run ended: nothing was checked
+            break;
+    }
+    return "stopped";
+}
+
+bool IsCompletedCheck(const std::string& outcome) {
+    return outcome == "found" || outcome == "not_found" || outcome == "finished" ||
+           outcome == "no_items";
+}
+
+SummaryRecord MakeSummary(const std::string& keyword, const std::string& target, int mode,
+                          const std::string& outcome, const SearchReport& report,
+                          std::time_t checkedAt) {
+    SummaryRecord summary;
+    summary.keyword = keyword;
+    if (mode != 1) summary.target = target;
+    summary.mode = mode;
+    summary.outcome = outcome;
+    if (outcome == "found") summary.rank = report.rowsListed;
+    summary.total = report.total;
+    if (report.pagesRead > 0) summary.page = report.pagesRead;
+    summary.pagesRead = report.pagesRead;
+    summary.checkedAt = LocalTimestamp(checkedAt);
+    return summary;
+}
+
+}  // namespace sorvik

@@ -1,0 +1,395 @@
+// Rank tracking with sorvik-cli: batches, the three formats read back by
+// Python's csv and json modules, the history file, the page limit, a stop
+// during a batch and bad input.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "gbk_text.h"
+#include "page_server.h"
+#include "process.h"
+
+namespace sorvik {
+namespace test {
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+// Reads a csv file (first record: "bom" or "nobom") or a JSON Lines file
+// (per line: its keys joined by commas, then its values, null as "<null>";
+// a line that is no JSON as "<bad>"). Fields are joined by 0x1F, records by 0x1E.
+const char* const kReadBack = R"(
+import csv, io, json, sys
+kind, raw = sys.argv[1], open(sys.argv[2], 'rb').read()
+records = []
+if kind == 'csv':
+    records.append(['bom' if raw.startswith(b'\xef\xbb\xbf') else 'nobom'])
+    records += list(csv.reader(io.StringIO(raw.decode('utf-8-sig'), newline='')))
+else:
+    for line in raw.decode('utf-8').split('\n')[:-1]:
+        try:
+            obj = json.loads(line)
+        except ValueError:
+            records.append(['<bad>'])
+            continue
+        records.append([','.join(obj)] + ['<null>' if v is None else str(v) for v in obj.values()])
+sys.stdout.buffer.write('\x1e'.join('\x1f'.join(r) for r in records).encode('utf-8'))
+)";
+
+std::string PythonPath() {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        if (access((dir + "/python3").c_str(), X_OK) == 0) return dir + "/python3";
+    }
+    return std::string();
+}
+
+Records ReadBack(const std::string& kind, const std::string& file) {
+    ProcessResult result = RunProcess({PythonPath(), "-c", kReadBack, kind, file}, "", {});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    Records records;
+    std::istringstream all(result.out);
+    for (std::string record; std::getline(all, record, '\x1e');) {
+        records.emplace_back();
+        std::istringstream fields(record);
+        for (std::string field; std::getline(fields, field, '\x1f');)
+            records.back().push_back(field);
+    }
+    return records;
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+const char* const kSummaryKeys =
+    "keyword,target,mode,outcome,rank,total,page,pages_read,checked_at";
+
+class CliTracking : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (PythonPath().empty()) GTEST_SKIP() << "python3 is not on PATH";
+    }
+    WorkDir dir;
+};
+
+TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
+    DemoMarket market;
+    const std::string link = "http://" + market.Host() + "/item.htm?id=10000000055";
+    // As a Windows editor saves it: byte-order mark and CR LF line ends.
+    dir.Write("batch.txt", "\xEF\xBB\xBF# keywords to watch\r\nabc\r\n\r\nabc\t深夜小铺\r\nabc\t" +
+                               link + "\nabc\tnobody\n\tshop A\nabc\thttps://" + market.Host() +
+                               "/item.htm?id=10000000001\na\tb\tc\n");
+    CliRun run =
+        RunCli(market, dir, {"--batch", "batch.txt", "--format", "json", "--output", "out"},
+               {{"TZ", "CST-8"}});
+    EXPECT_EQ(run.exitStatus, 2) << run.err;  // lines 7 to 9 could not be checked
+    EXPECT_TRUE(run.rows.empty());            // everything went to the output file
+    EXPECT_NE(run.err.find("line 9: cannot use this line"), std::string::npos) << run.err;
+    EXPECT_NE(
+        run.err.find("line 7: keyword \"\", seller \"shop A\"\nmessage: 关键词和用户名不能为空"),
+        std::string::npos);
+
+    Records records = ReadBack("json", dir.File("out"));
+    ASSERT_EQ(records.size(), 7u);
+    const std::regex localTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\+08:00)");
+    for (auto& record : records) {
+        ASSERT_EQ(record.size(), 10u);
+        EXPECT_EQ(record[0], kSummaryKeys);
+        EXPECT_TRUE(std::regex_match(record[9], localTime)) << record[9];
+        record.pop_back();
+    }
+    EXPECT_EQ(
+        records,
+        (Records{
+            {kSummaryKeys, "abc", "<null>", "1", "finished", "<null>", "100", "3", "3"},
+            {kSummaryKeys, "abc", "深夜小铺", "2", "found", "57", "100", "2", "2"},
+            {kSummaryKeys, "abc", link, "3", "found", "55", "100", "2", "2"},
+            {kSummaryKeys, "abc", "nobody", "2", "not_found", "<null>", "100", "3", "3"},
+            {kSummaryKeys, "", "shop A", "2", "form_rejected", "<null>", "<null>", "<null>", "0"},
+            {kSummaryKeys, "abc", "https://" + market.Host() + "/item.htm?id=10000000001", "3",
+             "form_rejected", "<null>", "<null>", "<null>", "0"},
+            {kSummaryKeys, "a", "b\tc", "2", "form_rejected", "<null>", "<null>", "<null>", "0"}}));
+    EXPECT_EQ(market.Requests().size(), 10u);  // 3 + 2 + 2 + 3 pages, nothing for lines 7 to 9
+
+    // A check whose download failed is never written as not ranked.
+    DemoMarket failing({"--fail-page", "2"});
+    dir.Write("batch.txt", "abc\tnobody\nabc\t小美的店\n");
+    run = RunCli(failing, dir, {"--batch", "batch.txt"});
+    EXPECT_EQ(run.exitStatus, 3) << run.err;
+    ASSERT_EQ(run.rows.size(), 2u);
+    EXPECT_EQ(run.rows[0], (std::vector<std::string>{"abc", "nobody", "2", "download_failed", "",
+                                                     "100", "1", "1", run.rows[0][8]}));
+    EXPECT_EQ(run.rows[1][3], "found");
+}
+
+// A page of the test's own whose texts hold what csv must quote.
+std::string AwkwardPage() {
+    std::string page =
+        "<html><head><meta charset=\"gbk\"><title>t</title></head><body>"
+        "<ul class=\"result-summary\"><li class=\"result-info\">3件宝贝</li></ul>";
+    const char* const items[][2] = {{"title='连衣裙, \"新款\" 包邮'", "店,A"},
+                                    {"title=\"两行\n标题\"", "店\"B\""},
+                                    {"title=\"普通\"", "店C"}};
+    int id = 1;
+    for (const auto& item : items) {
+        page += "<div class=\"item\"><h3 class=\"summary\"><a href=\"http://i/item.htm?id=" +
+                std::to_string(id++) + "\" " + item[0] +
+                ">x</a></h3><div class=\"seller\"><a href=\"#\">" + item[1] +
+                "</a></div><div class=\"col total\"><div class=\"price\">￥1.00</div></div>"
+                "<div class=\"col dealing\"><div class=\"deal-cnt\">2 笔</div></div></div>";
+    }
+    return Utf8ToGbk(page + "</body></html>");
+}
+
+TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
+    PageServer server([](int, httplib::Response& response) {
+        response.set_content(AwkwardPage(), "text/html; charset=gbk");
+    });
+    const std::map<std::string, std::string> env = {{"SORVIK_SEARCH_HOST", server.Host()},
+                                                    {"SORVIK_ITEM_HOST", server.Host()}};
+    auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), SORVIK_CLI);
+        return ParseCliOutput(RunProcess(args, dir.Path(), env));
+    };
+    const Records expected = {
+        {"1", "连衣裙, \"新款\" 包邮", "店,A", "￥1.00", "2笔", "http://i/item.htm?id=1", "1", "k"},
+        {"2", "两行\n标题", "店\"B\"", "￥1.00", "2笔", "http://i/item.htm?id=2", "1", "k"},
+        {"3", "普通", "店C", "￥1.00", "2笔", "http://i/item.htm?id=3", "1", "k"}};
+
+    // tsv as ever: six fields, a line break inside a field written as a blank.
+    CliRun tsv = cli({"--keyword", "k"});
+    ASSERT_EQ(tsv.rows.size(), 3u) << tsv.err;
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::vector<std::string> row(expected[i].begin(), expected[i].begin() + 6);
+        if (i == 1) row[1] = "两行 标题";
+        EXPECT_EQ(tsv.rows[i], row);
+    }
+
+    CliRun csv = cli({"--keyword", "k", "--format", "csv", "--output", "rows.csv"});
+    EXPECT_EQ(csv.exitStatus, 0) << csv.err;
+    Records header = {{"bom"},
+                      {"rank", "title", "seller", "price", "sales", "link", "page", "keyword"}};
+    header.insert(header.end(), expected.begin(), expected.end());
+    EXPECT_EQ(ReadBack("csv", dir.File("rows.csv")), header);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("rows.csv.part")));
+
+    ProcessResult json =
+        RunProcess({SORVIK_CLI, "--keyword", "k", "--format", "json"}, dir.Path(), env);
+    dir.Write("rows.jsonl", json.out);
+    Records rows = ReadBack("json", dir.File("rows.jsonl"));
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i][0], "rank,title,seller,price,sales,link,page,keyword");
+        EXPECT_EQ(std::vector<std::string>(rows[i].begin() + 1, rows[i].end()), expected[i]);
+    }
+}
+
+TEST_F(CliTracking, TheHistoryGivesTheChangeSinceTheLastCheckAndTheBestRank) {
+    // The item of seller "店5" moves: rank 5, then 3 (first item 3), then 5
+    // again; first 0 is a check that fails.
+    std::atomic<int> first{1};
+    PageServer server([&](int, httplib::Response& response) {
+        if (first == 0) response.status = 500;
+        response.set_content(RawResultPage(first, 40, 100, false), "text/html; charset=gbk");
+    });
+    const std::map<std::string, std::string> env = {{"SORVIK_SEARCH_HOST", server.Host()},
+                                                    {"SORVIK_ITEM_HOST", server.Host()}};
+    // A record of another target, then a line a run left half written.
+    const std::string earlier =
+        "{\"keyword\":\"k\",\"target\":\"店9\",\"outcome\":\"found\",\"rank\":9}\n"
+        "{\"keyword\":\"k\",\"target\":\"店5\",\"outc";
+    dir.Write("history.jsonl", earlier);
+    auto check = [&](int firstItem) {
+        first = firstItem;
+        return ParseCliOutput(RunProcess({SORVIK_CLI, "--keyword", "k", "--seller", "店5",
+                                          "--summary", "--history", "history.jsonl"},
+                                         dir.Path(), env));
+    };
+    auto history = [](const CliRun& run) {
+        return run.rows.size() == 1 && run.rows[0].size() == 12
+                   ? std::vector<std::string>(run.rows[0].begin() + 9, run.rows[0].end())
+                   : std::vector<std::string>{"bad output"};
+    };
+
+    CliRun run = check(1);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(history(run), (std::vector<std::string>{"", "new", "5"}));
+    EXPECT_NE(run.err.find("history.jsonl, line 2: half written, skipped"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(history(check(3)), (std::vector<std::string>{"5", "↑2", "3"}));
+    // A failed check has no rank and leaves the previous one as it was.
+    run = check(0);
+    EXPECT_EQ(run.rows.at(0).at(3), "download_failed");
+    EXPECT_EQ(history(run), (std::vector<std::string>{"3", "", "3"}));
+    EXPECT_EQ(history(check(1)), (std::vector<std::string>{"3", "↓2", "3"}));
+
+    // The earlier text stays as it was; each record is a line of its own.
+    const std::string text = FileText(dir.File("history.jsonl"));
+    ASSERT_EQ(text.compare(0, earlier.size(), earlier), 0);
+    Records records = ReadBack("json", dir.File("history.jsonl"));
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[1], std::vector<std::string>{"<bad>"});
+    const std::string keys = std::string(kSummaryKeys) + ",previous_rank,change,best_rank";
+    for (std::size_t i = 2; i < 6; ++i) ASSERT_EQ(records[i][0], keys);
+    EXPECT_EQ(records[2][5], "5");
+    EXPECT_EQ(std::vector<std::string>(records[3].begin() + 10, records[3].end()),
+              (std::vector<std::string>{"5", "2", "3"}));
+    EXPECT_EQ(std::vector<std::string>(records[5].begin() + 10, records[5].end()),
+              (std::vector<std::string>{"3", "-2", "3"}));
+}
+
+TEST_F(CliTracking, MaxPagesEndsASearchAtTheLimit) {
+    DemoMarket market;
+    // The seller stands on page 2: one page is not enough, and only one is fetched.
+    CliRun run =
+        RunCli(market, dir, {"--keyword", "abc", "--seller", "深夜小铺", "--max-pages", "1"});
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_EQ(run.rows.size(), 40u);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(run.status, "查找进度:40/100 第1页");
+    EXPECT_NE(
+        run.err.find("note: the page limit was reached after 1 page; the target is not on them"),
+        std::string::npos)
+        << run.err;
+    EXPECT_EQ(market.Requests().size(), 1u);
+
+    run = RunCli(market, dir,
+                 {"--keyword", "abc", "--seller", "深夜小铺", "--max-pages", "2", "--summary"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    ASSERT_EQ(run.rows.size(), 1u);
+    EXPECT_EQ(run.rows[0][3], "found");
+
+    run = RunCli(market, dir, {"--keyword", "abc", "--max-pages=2", "--summary"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    ASSERT_EQ(run.rows.size(), 1u);
+    EXPECT_EQ(std::vector<std::string>(run.rows[0].begin(), run.rows[0].begin() + 8),
+              (std::vector<std::string>{"abc", "", "1", "finished", "", "100", "2", "2"}));
+    EXPECT_EQ(market.Requests().size(), 5u);
+}
+
+TEST_F(CliTracking, AStopDuringABatchKeepsWhatWasWritten) {
+    DemoMarket market({"--slow-page", "2", "--slow-ms", "3000"});
+    dir.Write("batch.txt", "abc\t小美的店\nabc\tnobody\nabc\n");
+    BackgroundProcess cli(
+        {SORVIK_CLI, "--batch", "batch.txt", "--output", "out.tsv", "--history", "history.jsonl"},
+        dir.Path(), {{"SORVIK_SEARCH_HOST", market.Host()}, {"SORVIK_ITEM_HOST", market.Host()}});
+    // Line 1 is found on page 1; line 2 waits for its page 2.
+    for (int i = 0; i < 500 && market.Requests().size() < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(market.Requests().size(), 3u);
+    cli.Signal(SIGINT);
+    ProcessResult result = cli.Wait();
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    EXPECT_EQ(market.Requests().size(), 3u);  // line 3 never started
+
+    const std::vector<std::string> out = Lines(FileText(dir.File("out.tsv")));
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(SplitTabs(out[0])[3], "found");
+    EXPECT_EQ(SplitTabs(out[1])[3], "stopped");
+    EXPECT_EQ(SplitTabs(out[1])[4], "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.tsv.part")));
+    EXPECT_EQ(Lines(FileText(dir.File("history.jsonl"))).size(), 2u);
+}
+
+TEST_F(CliTracking, AStopSeenDuringAPageWalkIsStoppedNotNotFound) {
+    DemoMarket market({"--items", "800"});
+    dir.Write("batch.txt", "abc\tnobody\n");
+    BackgroundProcess cli(
+        {SORVIK_CLI, "--batch", "batch.txt", "--rows", "--format", "json", "--history",
+         "history.jsonl"},
+        dir.Path(), {{"SORVIK_SEARCH_HOST", market.Host()}, {"SORVIK_ITEM_HOST", market.Host()}});
+    // Nobody reads the rows: once the pipe is full, a row's write blocks in
+    // the middle of a page's walk and no further page is asked for.
+    std::size_t requests = 0;
+    for (int i = 0; i < 100 && (requests == 0 || market.Requests().size() != requests); ++i) {
+        requests = market.Requests().size();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    }
+    ASSERT_LT(requests, 20u);
+    cli.Signal(SIGINT);
+    ProcessResult result = cli.Wait();
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    EXPECT_EQ(market.Requests().size(), requests);
+
+    // The walk ended there: the check is stopped, with no rank, and every row
+    // written is whole.
+    dir.Write("rows.jsonl", result.out);
+    const Records rows = ReadBack("json", dir.File("rows.jsonl"));
+    EXPECT_GT(rows.size(), 40u * (requests - 1));
+    EXPECT_LE(rows.size(), 40u * requests);
+    for (const auto& row : rows) ASSERT_EQ(row.size(), 9u) << row[0];
+    Records history = ReadBack("json", dir.File("history.jsonl"));
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(std::vector<std::string>(history[0].begin() + 4, history[0].begin() + 6),
+              (std::vector<std::string>{"stopped", "<null>"}));
+}
+
+TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
+    DemoMarket market;
+    dir.Write("gbk.txt", Utf8ToGbk("连衣裙\n"));
+    dir.Write("good.txt", "abc\n");
+    dir.Write("out.tsv", "kept\n");
+    dir.Write("history.jsonl", "{\"keyword\":\"abc\",\"outcome\":\"finished\"}\n");
+    dir.Write("plain", "");
+    std::filesystem::create_directory(dir.File("folder"));
+    const std::vector<std::vector<std::string>> cases = {
+        {"--batch", "missing.txt"},
+        {"--batch", "gbk.txt"},
+        {"--batch", "folder"},
+        {"--batch", "good.txt", "--format", "xml"},
+        {"--keyword", "abc", "--max-pages", "0"},
+        {"--keyword", "abc", "--max-pages", "-1"},
+        {"--keyword", "abc", "--max-pages", "2x"},
+        {"--batch", "good.txt", "--history", "folder"},
+        {"--batch", "good.txt", "--history", "plain/history.jsonl"},
+        {"--batch", "good.txt", "--output", "folder"},
+        {"--batch", "good.txt", "--output", "missing/out.tsv"},
+    };
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string() + ":" +
+                            (entry.is_regular_file() ? FileText(entry.path().string()) : "dir"));
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    for (const auto& args : cases) {
+        std::vector<std::string> all = args;
+        if (std::find(all.begin(), all.end(), "--output") == all.end())
+            all.insert(all.end(), {"--output", "out.tsv"});
+        if (std::find(all.begin(), all.end(), "--history") == all.end())
+            all.insert(all.end(), {"--history", "history.jsonl"});
+        CliRun run = RunCli(market, dir, all);
+        const std::string name = args[0] + " " + args[1] + " " + args.back();
+        EXPECT_EQ(run.exitStatus, 2) << name;
+        EXPECT_EQ(Lines(run.err).size(), 1u) << name << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("sorvik-cli: ", 0), 0u) << name << ": " << run.err;
+        EXPECT_TRUE(run.rows.empty()) << name;
+        EXPECT_EQ(listing(), before) << name;
+    }
+    EXPECT_TRUE(market.Requests().empty());
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace sorvik
