@@ -1,5 +1,22 @@
 #include "app_icon.h"
 
+#ifdef __WXMSW__
+
+#include <wx/msw/private.h>
+
+#include "resource.h"
+
+namespace sorvik_app {
+
+wxIconBundle LoadAppIcon() {
+    // Icon group 128 of the program's resources, at every size it holds.
+    return wxIconBundle(wxString::Format("#%d", IDR_MAINFRAME), wxGetInstance());
+}
+
+}  // namespace sorvik_app
+
+#else
+
 #include <wx/image.h>
 #include <wx/mstream.h>
 
@@ -30,3 +47,5 @@ wxIconBundle LoadAppIcon() {
 }
 
 }  // namespace sorvik_app
+
+#endif

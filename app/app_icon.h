@@ -5,8 +5,8 @@
 
 namespace sorvik_app {
 
-// The icon in 16, 32, 48 and 256 pixels, decoded from the images built into
-// the program.
+// The icon in 16, 32, 48 and 256 pixels: on Windows from the program's
+// resources, elsewhere decoded from the images built into the program.
 wxIconBundle LoadAppIcon();
 
 }  // namespace sorvik_app

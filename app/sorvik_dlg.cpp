@@ -7,6 +7,9 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#ifdef __WXMSW__
+#include <wx/msw/private.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -59,6 +62,20 @@ long RowIndexForRank(const std::string& rank, long count) {
     if (rank.empty() || end == rank.c_str() || *end != '\0') return count;
     if (value < 1 || value - 1 > count) return count;
     return value - 1;
+}
+
+// The About entry's text: string 101 of the program's resources on Windows,
+// the same text built into the program elsewhere.
+wxString AboutEntryText() {
+#ifdef __WXMSW__
+    const wchar_t* text = nullptr;
+    // With a zero length LoadStringW points at the resource's own text.
+    const int length =
+        ::LoadStringW(wxGetInstance(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 && text ? wxString(text, static_cast<std::size_t>(length)) : wxString();
+#else
+    return wxString::FromUTF8(IDS_ABOUTBOX_TEXT);
+#endif
 }
 
 }  // namespace
@@ -168,7 +185,7 @@ void CsorvikDlg::InsertResultColumns() {
 }
 
 void CsorvikDlg::AppendAboutEntry(wxMenu& menu) {
-    const wxString text = wxString::FromUTF8(IDS_ABOUTBOX_TEXT);
+    const wxString text = AboutEntryText();
     if (text.empty()) return;
     menu.AppendSeparator();
     menu.Append(IDM_ABOUTBOX, text);
