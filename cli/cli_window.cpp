@@ -1,9 +1,8 @@
 #include "cli_window.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 
+#include "console.h"
 #include "gbk_text.h"
 #include "stop_signal.h"
 
@@ -15,7 +14,7 @@ CliWindow::CliWindow(std::string keyword, std::string seller, std::string item, 
       m_form{Utf8ToGbk(m_keyword), Utf8ToGbk(seller), Utf8ToGbk(item)},
       m_rows(std::move(rows)),
       m_messages(messages),
-      m_drawProgress(isatty(fileno(messages)) == 1) {}
+      m_drawProgress(IsProgressTerminal(messages)) {}
 
 void CliWindow::ClearResults() {
     // The run has just cleared its stop flag as its first step.

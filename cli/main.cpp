@@ -2,13 +2,23 @@
 // dialog's worker.
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cli_options.h"
+#include "console.h"
 #include "tracking.h"
 
 int main(int argc, char** argv) {
+    sorvik::UseByteStreams();
+    const std::vector<std::string> args = sorvik::CommandLineUtf8(argc, argv);
+    std::vector<const char*> argp;
+    for (const std::string& arg : args) argp.push_back(arg.c_str());
+    argp.push_back(nullptr);
+
     sorvik::CliError error;
-    std::optional<sorvik::CliOptions> options = sorvik::ParseCliOptions(argc, argv, error);
+    std::optional<sorvik::CliOptions> options =
+        sorvik::ParseCliOptions(static_cast<int>(args.size()), argp.data(), error);
     if (!options) {
         std::fprintf(stderr, "sorvik-cli: %s\n%s", error.message.c_str(),
                      error.showUsage ? sorvik::kCliUsage : "");

@@ -4,23 +4,26 @@
 #include <cstring>
 #include <filesystem>
 
+#include "console.h"
+
 namespace sorvik {
 
 OutputFile::~OutputFile() {
     if (m_temporary.empty()) return;
     if (m_file) std::fclose(m_file);
-    std::remove(m_temporary.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(PathFromUtf8(m_temporary), ignored);
 }
 
 bool OutputFile::Open(const std::string& path, std::string& error) {
     if (path.empty()) return true;
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
         error = "cannot write the output file " + path + ": it is a directory";
         return false;
     }
     const std::string temporary = path + ".part";
-    m_file = std::fopen(temporary.c_str(), "wb");
+    m_file = OpenUtf8(temporary, "wb");
     if (!m_file) {
         error = "cannot write the output file " + path + ": " + std::strerror(errno);
         return false;
@@ -43,7 +46,7 @@ bool OutputFile::Finish(std::string& error) {
     if (m_failed || !closed) {
         error = "cannot write the output file " + m_path;
     } else {
-        std::filesystem::rename(m_temporary, m_path, ec);
+        std::filesystem::rename(PathFromUtf8(m_temporary), PathFromUtf8(m_path), ec);
         if (!ec) {
             m_temporary.clear();
             return true;

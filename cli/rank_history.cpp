@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "console.h"
 #include "read_file.h"
 #include "summary.h"
 
@@ -34,7 +35,8 @@ RankHistory::~RankHistory() {
 bool RankHistory::Load(const std::string& path, std::string& error) {
     m_path = path;
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !std::filesystem::is_symlink(path, ec)) return true;
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return true;
     std::optional<std::string> text = ReadFileBytes(path, error);
     if (!text) {
         error = "history file: " + error;
@@ -72,7 +74,7 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
 }
 
 bool RankHistory::OpenForAppend(std::string& error) {
-    m_file = std::fopen(m_path.c_str(), "ab");
+    m_file = OpenUtf8(m_path, "ab");
     if (!m_file) {
         error = "cannot write the history file " + m_path + ": " + std::strerror(errno);
         return false;

@@ -6,15 +6,17 @@
 #include <filesystem>
 #include <memory>
 
+#include "console.h"
+
 namespace sorvik {
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
         error = path + " is a directory";
         return std::nullopt;
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(OpenUtf8(path, "rb"), &std::fclose);
     if (!file) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return std::nullopt;
