@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "process.h"
+#include "child_process.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "child_process.h"
 #include "page_analysis.h"
 #include "page_fetch.h"
-#include "process.h"
 #include "tidy_page.h"
 
 namespace {

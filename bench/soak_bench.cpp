@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "gbk_text.h"
-#include "process.h"
 #include "search_outcome.h"
 #include "search_run.h"
 #include "search_window.h"

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <thread>
 
+#include "child_process.h"
 #include "gbk_text.h"
 #include "page_server.h"
-#include "process.h"
 #include "search_address.h"
 
 namespace sorvik {

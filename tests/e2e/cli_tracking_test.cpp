@@ -14,9 +14,9 @@
 #include <sstream>
 #include <thread>
 
+#include "child_process.h"
 #include "gbk_text.h"
 #include "page_server.h"
-#include "process.h"
 
 namespace sorvik {
 namespace test {

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "child_process.h"
 #include "gbk_text.h"
 #include "page_server.h"
-#include "process.h"
 #include "raw_server.h"
 
 namespace sorvik {
