@@ -1,13 +1,9 @@
 #include "connection_stream.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "platform_socket.h"
 
 namespace sorvik::demo {
 namespace {
@@ -34,16 +30,12 @@ int ToMs(std::time_t seconds) {
 
 }  // namespace
 
-ConnectionStream::ConnectionStream(int socket, std::time_t readSeconds, std::time_t writeSeconds)
+ConnectionStream::ConnectionStream(socket_t socket, std::time_t readSeconds,
+                                   std::time_t writeSeconds)
     : m_socket(socket), m_readTimeoutMs(ToMs(readSeconds)), m_writeTimeoutMs(ToMs(writeSeconds)) {}
 
 bool ConnectionStream::Poll(short events, int timeoutMs) const {
-    pollfd entry{m_socket, events, 0};
-    for (;;) {
-        const int ready = ::poll(&entry, 1, timeoutMs);
-        if (ready < 0 && errno == EINTR) continue;
-        return ready > 0;
-    }
+    return PollSocket(m_socket, events, timeoutMs);
 }
 
 bool ConnectionStream::is_readable() const {
@@ -57,10 +49,7 @@ bool ConnectionStream::is_writable() const {
 ssize_t ConnectionStream::read(char* data, std::size_t size) {
     if (m_bufferBegin == m_bufferEnd) {
         if (!is_readable()) return -1;
-        ssize_t got;
-        do {
-            got = ::recv(m_socket, m_buffer.data(), m_buffer.size(), 0);
-        } while (got < 0 && errno == EINTR);
+        const ssize_t got = ReceiveFromSocket(m_socket, m_buffer.data(), m_buffer.size());
         if (got <= 0) return got;
         m_bufferBegin = 0;
         m_bufferEnd = static_cast<std::size_t>(got);
@@ -73,11 +62,7 @@ ssize_t ConnectionStream::read(char* data, std::size_t size) {
 
 ssize_t ConnectionStream::write(const char* data, std::size_t size) {
     if (!is_writable()) return -1;
-    ssize_t sent;
-    do {
-        sent = ::send(m_socket, data, size, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent;
+    return SendToSocket(m_socket, data, size);
 }
 
 void ConnectionStream::get_remote_ip_and_port(std::string& ip, int& port) const {

@@ -20,7 +20,7 @@ namespace sorvik::demo {
 
 class ConnectionStream : public httplib::Stream {
   public:
-    ConnectionStream(int socket, std::time_t readSeconds, std::time_t writeSeconds);
+    ConnectionStream(socket_t socket, std::time_t readSeconds, std::time_t writeSeconds);
 
     bool is_readable() const override;
     bool is_writable() const override;
@@ -28,7 +28,7 @@ class ConnectionStream : public httplib::Stream {
     ssize_t write(const char* data, std::size_t size) override;
     void get_remote_ip_and_port(std::string& ip, int& port) const override;
     void get_local_ip_and_port(std::string& ip, int& port) const override;
-    int socket() const override { return m_socket; }
+    socket_t socket() const override { return m_socket; }
 
     // Waits up to `seconds` for the next request's first byte, polling
     // `stopping` so that a stopping server does not wait out idle
@@ -41,7 +41,7 @@ class ConnectionStream : public httplib::Stream {
   private:
     bool Poll(short events, int timeoutMs) const;
 
-    int m_socket;
+    socket_t m_socket;
     int m_readTimeoutMs;
     int m_writeTimeoutMs;
     bool m_dropped = false;

@@ -1,13 +1,15 @@
 // sorvik-demo-market: a local marketplace that serves list-view result pages
 // and item pages from a built-in catalog, for demos and end-to-end tests.
 
-#include <pthread.h>
-#include <signal.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#endif
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <exception>
 #include <functional>
 #include <iostream>
@@ -17,6 +19,7 @@
 #include "catalog.h"
 #include "market_server.h"
 #include "options.h"
+#include "process_signals.h"
 
 namespace {
 
@@ -49,16 +52,15 @@ int DumpCatalog(const DemoOptions& options, std::string itemHost) {
     return std::cout ? 0 : kExitFailure;
 }
 
-// Waits for SIGINT/SIGTERM (blocked in every thread, so only this wait sees
-// them) or for the time limit, then stops the server.
-void WatchForStop(const sigset_t& signals, std::optional<unsigned> limitSeconds, StopFlag& stop,
-                  MarketServer& server, const std::atomic<bool>& serverEnded) {
+// Waits for a stop request (see process_signals.h) or for the time limit,
+// then stops the server.
+void WatchForStop(std::optional<unsigned> limitSeconds, StopFlag& stop, MarketServer& server,
+                  const std::atomic<bool>& serverEnded) {
     const auto deadline =
         limitSeconds ? std::chrono::steady_clock::now() + std::chrono::seconds(*limitSeconds)
                      : std::chrono::steady_clock::time_point::max();
     while (!serverEnded) {
-        const timespec step{0, 100 * 1000 * 1000};
-        if (sigtimedwait(&signals, nullptr, &step) > 0) break;
+        if (sorvik::demo::WaitForStopRequest(std::chrono::milliseconds(100))) break;
         if (std::chrono::steady_clock::now() >= deadline) break;
     }
     stop.Raise();
@@ -68,15 +70,13 @@ void WatchForStop(const sigset_t& signals, std::optional<unsigned> limitSeconds,
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Block the stop signals before any thread starts, so that every thread
-    // inherits the mask and only the watcher receives them. A client that
-    // hangs up must not kill the server either.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    // Before any thread starts, so that only the watcher sees stop requests.
+    sorvik::demo::TakeOverSignals();
+#ifdef _WIN32
+    // What the program prints is read by programs (the port line, the
+    // catalog dump): the same bytes as elsewhere, no "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
 
     DemoOptions options;
     std::string itemHost;
@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     std::cout << port << "\n" << std::flush;
 
     std::atomic<bool> serverEnded{false};
-    std::thread watcher(WatchForStop, std::cref(stopSignals), options.exitAfterSeconds,
-                        std::ref(stop), std::ref(*server), std::cref(serverEnded));
+    std::thread watcher(WatchForStop, options.exitAfterSeconds, std::ref(stop), std::ref(*server),
+                        std::cref(serverEnded));
     const bool ran = server->Run();
     serverEnded = true;
     watcher.join();

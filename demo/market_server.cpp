@@ -1,8 +1,6 @@
 #include "market_server.h"
 
 #include <httplib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -10,6 +8,7 @@
 
 #include "connection_stream.h"
 #include "gbk_encoding.h"
+#include "platform_socket.h"
 #include "result_page.h"
 #include "search_request.h"
 
@@ -33,7 +32,8 @@ bool StopFlag::WaitFor(std::chrono::milliseconds duration) const {
     return m_changed.wait_for(lock, duration, [this] { return m_raised; });
 }
 
-RequestLog::RequestLog(const std::string& path) : m_file(std::fopen(path.c_str(), "a")) {
+// Opened in binary mode, so that lines end in "\n" on every platform.
+RequestLog::RequestLog(const std::string& path) : m_file(std::fopen(path.c_str(), "ab")) {
     if (!m_file) throw std::runtime_error("cannot open log file " + path);
 }
 
@@ -65,8 +65,7 @@ class MarketServer::HttpServer : public httplib::Server {
                 if (!answered || closedByClient || stream.Dropped()) break;
             }
         }
-        ::shutdown(socket, SHUT_RDWR);
-        ::close(socket);
+        CloseSocket(socket);
         return true;
     }
 };
@@ -85,12 +84,7 @@ void SetPage(httplib::Response& response, int status, const std::string& utf8Pag
 MarketServer::MarketServer(const DemoOptions& options, const Catalog& catalog, const StopFlag& stop)
     : m_options(options), m_catalog(catalog), m_stop(stop), m_http(new HttpServer) {
     if (!m_options.logFile.empty()) m_log = std::make_unique<RequestLog>(m_options.logFile);
-    // httplib's default sets SO_REUSEPORT, which would let a second server
-    // share a port that is already in use; allow address reuse only.
-    m_http->set_socket_options([](socket_t socket) {
-        int yes = 1;
-        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
+    m_http->set_socket_options(SetListeningSocketOptions);
     Route();
 }
 

@@ -144,14 +144,28 @@ DemoOptions ParseOptions(int argc, const char* const* argv) {
     return options;
 }
 
+namespace {
+
+// How the program is asked to stop.
+#ifdef _WIN32
+constexpr const char* kStopRequests = R"(It runs until Ctrl-C, Ctrl-Break or
+the console closes (exit status 0), or until --exit-after-seconds has passed.
+)";
+#else
+constexpr const char* kStopRequests = R"(It runs until SIGINT or SIGTERM
+(exit status 0), or until --exit-after-seconds has passed.
+)";
+#endif
+
+}  // namespace
+
 std::string UsageText() {
-    return R"(Usage: sorvik-demo-market [OPTIONS]
+    return std::string(R"(Usage: sorvik-demo-market [OPTIONS]
 
 A demo marketplace on 127.0.0.1 that serves list-view search result pages
 (GBK) from a built-in catalog, and item pages. Once it listens it prints the
-port number on a line of its own to stdout. It runs until SIGINT or SIGTERM
-(exit status 0), or until --exit-after-seconds has passed.
-
+port number on a line of its own to stdout. )") +
+           kStopRequests + R"(
 Requests:
   GET /search?initiative_id=staobaoz_YYYYMMDD&tab=all&style=list&q=KEYWORD
       first result page; page k >= 2 adds &bcoffset=4&s=OFFSET with

@@ -1,10 +1,11 @@
-#include "gbk_encoding.h"
-
+// UTF-8 to GBK over iconv (glibc's GBK is code page 936).
 #include <iconv.h>
 
 #include <cerrno>
 #include <stdexcept>
 #include <vector>
+
+#include "gbk_encoding.h"
 
 namespace sorvik::demo {
 namespace {
