@@ -72,7 +72,7 @@ TEST_F(SearchThreads, AStopBetweenPagesTakesTheStopPath) {
     auto server = Market(3, 1500ms);
     PointAt(*server);
     TestWindow window;
-    window.SetForm("abc", "", "");
+    window.FillForm("abc", "", "");
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
     window.State().m_stopRequested = true;  // page 2 is on its way
@@ -87,7 +87,7 @@ TEST_F(SearchThreads, AStopDuringAWalkEndsThePageAndTheSearchWithItsMessage) {
     auto server = Market(1, 0ms, 20000);
     PointAt(*server);
     TestWindow window;
-    window.SetForm("abc", "", "");
+    window.FillForm("abc", "", "");
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(WaitFor([&] { return !window.Rows().empty(); }));
     window.State().m_stopRequested = true;
@@ -116,7 +116,7 @@ TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForItAndKeepsStartDis
     auto server = Market(2, 1000ms);
     PointAt(*server);
     TestWindow window;
-    window.SetForm("abc", "", "");
+    window.FillForm("abc", "", "");
     auto pressStop = [&] {  // what the Stop button does after its pause
         window.State().m_stopRequested = true;
         window.EnableStartUnlessQueued();
@@ -152,14 +152,14 @@ TEST_F(SearchThreads, TheModeIsReadAgainAtEveryItem) {
     auto server = Market(2, 800ms);
     PointAt(*server);
     TestWindow window;
-    window.SetForm("abc", "店 60", "");
+    window.FillForm("abc", "店 60", "");
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(WaitFor([&] { return window.Rows().size() == 40; }));
     window.State().m_searchMode = kModeSeller;  // the radio button, during the search
     ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
     // Seller names lose their blanks, so "店 60" never matches.
     EXPECT_EQ(window.Rows().size(), 80u);
-    window.SetForm("abc", "店60", "");
+    window.FillForm("abc", "店60", "");
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
     EXPECT_EQ(window.Rows().size(), 60u);

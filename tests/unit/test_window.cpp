@@ -47,7 +47,7 @@ void TestWindow::ShowMessage(const std::string& text) {
     m_calls.push_back("message:" + GbkToUtf8(text));
 }
 
-void TestWindow::SetForm(const std::string& keyword, const std::string& seller,
+void TestWindow::FillForm(const std::string& keyword, const std::string& seller,
                          const std::string& item) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_form = {Gbk(keyword), Gbk(seller), Gbk(item)};

@@ -19,7 +19,7 @@ class TestWindow : public SearchWindow {
     void ShowMessage(const std::string& text) override;
 
     // The form as the user typed it, in UTF-8.
-    void SetForm(const std::string& keyword, const std::string& seller, const std::string& item);
+    void FillForm(const std::string& keyword, const std::string& seller, const std::string& item);
 
     // Snapshots in UTF-8, safe while a worker runs.
     std::vector<ResultRow> Rows();
