@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 
 #include "nesting_depth.h"
-#include "page_fetch.h"
+#include "whole_file.h"
 
 namespace sorvik {
 namespace {
@@ -32,15 +34,55 @@ class TidyDocument {
     TidyDoc m_doc;
 };
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void TIDY_CALL AppendByte(void* bytes, byte value) {
+    static_cast<std::string*>(bytes)->push_back(static_cast<char>(value));
+}
+
+// Saves the cleaned page to `fileName` as tidySaveFile does, but gathers it
+// in memory and writes it at once: Tidy's own file output writes every byte
+// with a call of its own. The rare cases in which Tidy's save does more
+// than write the file are left to it: keeping the input's file times, and
+// keeping an input that write-back would overwrite with nothing. So is a
+// file that cannot be opened: Tidy tries again and reports the failure.
+void SaveCleanedPage(TidyDoc doc, const char* fileName, std::size_t expectedSize) {
+    const bool keepsInput = tidyErrorCount(doc) > 0 && tidyOptGetBool(doc, TidyWriteBack) &&
+                            !tidyOptGetBool(doc, TidyForceOutput);
+    if (keepsInput || tidyOptGetBool(doc, TidyKeepFileTimes)) {
+        tidySaveFile(doc, fileName);
+        return;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "wb"));
+    if (!file) {
+        tidySaveFile(doc, fileName);
+        return;
+    }
+    // Kept from page to page; the cleaned page is about as large as the raw
+    // one.
+    thread_local std::string cleaned;
+    cleaned.clear();
+    ReserveWithRoom(cleaned, expectedSize);
+    TidyOutputSink sink;
+    tidyInitSink(&sink, &cleaned, AppendByte);
+    tidySaveSink(doc, &sink);
+    // Like Tidy's own file output, a failed write is not reported.
+    if (!cleaned.empty()) std::fwrite(cleaned.data(), 1, cleaned.size(), file.get());
+}
+
 }  // namespace
 
 int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     // A page nested too deeply for Tidy, or that would make it open too many
     // font elements again, is not cleaned: its cleaned text is empty, and it
-    // counts as a cleaning with errors.
-    const std::string page = ReadWholeFile(inputFile);
-    if (NestingDepth(page, kMaxNesting) >= kMaxNesting ||
-        ReopenedFonts(page, kMaxReopenedFonts) >= kMaxReopenedFonts) {
+    // counts as a cleaning with errors. The raw bytes are what Tidy reads;
+    // their buffer is kept from page to page.
+    thread_local std::string page;
+    ReadFileBytes(inputFile, page);
+    const CleaningLoad load = MeasureCleaningLoad(page, kMaxNesting, kMaxReopenedFonts);
+    if (load.depth >= kMaxNesting || load.reopenedFonts >= kMaxReopenedFonts) {
         std::FILE* empty = std::fopen(outputFile.c_str(), "wb");
         if (empty) std::fclose(empty);
         return 2;
@@ -70,10 +112,10 @@ int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     if (status >= 0 && (status <= 1 || tidyOptGetBool(doc, TidyForceOutput)) &&
         tidyOptGetBool(doc, TidyShowMarkup)) {
         if (tidyOptGetBool(doc, TidyWriteBack)) {
-            tidySaveFile(doc, inputFile.c_str());
+            SaveCleanedPage(doc, inputFile.c_str(), page.size());
         } else {
             ctmbstr output = tidyOptGetValue(doc, TidyOutFile);
-            tidySaveFile(doc, output ? output : outputFile.c_str());
+            SaveCleanedPage(doc, output ? output : outputFile.c_str(), page.size());
         }
     }
     const uint errors = tidyErrorCount(doc);

@@ -6,8 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
+#include "catalog.h"
+#include "gbk_encoding.h"
 #include "page_fetch.h"
+#include "result_page.h"
 #include "test_window.h"
 
 namespace sorvik {
@@ -48,9 +52,35 @@ class TidyPageTest : public ::testing::Test {
         return status;
     }
 
+    // Writes config.txt: the repository's settings and then `extra`.
+    void Configure(const std::string& extra) {
+        std::ofstream(std::string(m_dir / "config.txt"), std::ios::binary) << m_config << extra;
+    }
+
     std::filesystem::path m_dir;
     std::filesystem::path m_previous;
+    std::string m_config = ReadWholeFile(std::string(SORVIK_FIXTURES) + "/../../../config.txt");
 };
+
+// Raw result pages as the demo marketplace serves them, in each whitespace
+// style, and the analysis fixtures.
+std::vector<std::string> SamplePages() {
+    std::vector<std::string> pages;
+    const demo::Catalog catalog(100);
+    for (auto style : {demo::WhitespaceStyle::kMinified, demo::WhitespaceStyle::kLines,
+                       demo::WhitespaceStyle::kPretty}) {
+        demo::PageOptions options;
+        options.style = style;
+        options.itemHost = "item.taobao.com";
+        for (std::uint64_t offset : {0, 80}) {
+            pages.push_back(demo::Utf8ToGbk(demo::RenderResultPage(catalog, offset, options)));
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(SORVIK_FIXTURES)) {
+        if (entry.path().extension() == ".html") pages.push_back(ReadWholeFile(entry.path()));
+    }
+    return pages;
+}
 
 TEST_F(TidyPageTest, TheCleanedTextGrowsLinearlyWithTheNesting) {
     // Indented, 5,000 nested elements would come out at some 50 MB.
@@ -82,6 +112,49 @@ TEST_F(TidyPageTest, EndTagsHiddenFromTheNestingCountAreNotTakenForEndTags) {
         EXPECT_EQ(Clean(Repeat(unit, 20000), cleaned), 2) << unit;
         EXPECT_EQ(cleaned, "") << unit;
     }
+}
+
+TEST_F(TidyPageTest, WritesTheBytesTidysOwnFileOutputWrites) {
+    // With keep-time set, the cleaning leaves the saving to Tidy's own file
+    // output, which keeps file times; its bytes are the reference.
+    const std::vector<std::string> pages = SamplePages();
+    ASSERT_GE(pages.size(), 10u);
+    for (const char* settings : {"", "write-back: yes\n", "newline: CRLF\nindent: yes\n"}) {
+        for (const std::string& page : pages) {
+            // Both files, byte for byte, after each way of saving.
+            std::string files[2][2];
+            int statuses[2];
+            for (int keepTime = 0; keepTime < 2; ++keepTime) {
+                Configure(std::string(settings) + (keepTime ? "keep-time: yes\n" : ""));
+                std::ofstream("data.html", std::ios::binary) << page;
+                std::filesystem::remove("data_backup.html");
+                statuses[keepTime] = TidyPage("data_backup.html", "data.html");
+                ReadFileBytes("data.html", files[keepTime][0]);
+                ReadFileBytes("data_backup.html", files[keepTime][1]);
+            }
+            EXPECT_EQ(statuses[0], statuses[1]) << settings;
+            EXPECT_EQ(files[0][0], files[1][0]) << settings;
+            EXPECT_EQ(files[0][1], files[1][1]) << settings;
+            EXPECT_NE(files[0][0], files[0][1]) << settings;
+        }
+    }
+}
+
+TEST_F(TidyPageTest, AnOutputFileThatCannotBeOpenedIsLeftAsTidysOwnOutputLeavesIt) {
+    // Tidy reports the failure (this version without counting it as an
+    // error); either way the status is what Tidy's own file output gives,
+    // and nothing is written.
+    const std::string page = SamplePages().front();
+    std::filesystem::create_directory("data_backup.html");
+    int statuses[2];
+    for (int keepTime = 0; keepTime < 2; ++keepTime) {
+        Configure(keepTime ? "keep-time: yes\n" : "");
+        std::ofstream("data.html", std::ios::binary) << page;
+        statuses[keepTime] = TidyPage("data_backup.html", "data.html");
+        EXPECT_TRUE(std::filesystem::is_empty("data_backup.html"));
+        EXPECT_EQ(ReadWholeFile("data.html"), page);
+    }
+    EXPECT_EQ(statuses[0], statuses[1]);
 }
 
 }  // namespace
