@@ -82,6 +82,20 @@ std::vector<std::string> SamplePages() {
     return pages;
 }
 
+TEST_F(TidyPageTest, AReusedBufferHoldsExactlyTheFileReadLast) {
+    std::string text = Repeat("a longer page before ", 1000);
+    std::ofstream("page.html", std::ios::binary) << "x\r\ny\r\r\nz\r";
+    ReadWholeFile("page.html", text);
+    EXPECT_EQ(text, "x\ny\r\nz\r");
+    EXPECT_TRUE(ReadFileBytes("page.html", text));
+    EXPECT_EQ(text, "x\r\ny\r\r\nz\r");
+    EXPECT_FALSE(ReadFileBytes("missing.html", text));
+    EXPECT_EQ(text, "");
+    ReadWholeFile("page.html", text);
+    ReadWholeFile("missing.html", text);
+    EXPECT_EQ(text, "");
+}
+
 TEST_F(TidyPageTest, TheCleanedTextGrowsLinearlyWithTheNesting) {
     // Indented, 5,000 nested elements would come out at some 50 MB.
     const std::string page =
