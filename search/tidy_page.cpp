@@ -48,7 +48,8 @@ void TIDY_CALL AppendByte(void* bytes, byte value) {
 // than write the file are left to it: keeping the input's file times, and
 // keeping an input that write-back would overwrite with nothing. So is a
 // file that cannot be opened: Tidy tries again and reports the failure.
-void SaveCleanedPage(TidyDoc doc, const char* fileName, std::size_t expectedSize) {
+// `buffer` holds the raw page, which is no longer needed; it is reused.
+void SaveCleanedPage(TidyDoc doc, const char* fileName, std::string& buffer) {
     const bool keepsInput = tidyErrorCount(doc) > 0 && tidyOptGetBool(doc, TidyWriteBack) &&
                             !tidyOptGetBool(doc, TidyForceOutput);
     if (keepsInput || tidyOptGetBool(doc, TidyKeepFileTimes)) {
@@ -60,16 +61,15 @@ void SaveCleanedPage(TidyDoc doc, const char* fileName, std::size_t expectedSize
         tidySaveFile(doc, fileName);
         return;
     }
-    // Kept from page to page; the cleaned page is about as large as the raw
-    // one.
-    thread_local std::string cleaned;
-    cleaned.clear();
-    ReserveWithRoom(cleaned, expectedSize);
+    // The cleaned page is about as large as the raw one.
+    const std::size_t rawSize = buffer.size();
+    buffer.clear();
+    ReserveWithRoom(buffer, rawSize);
     TidyOutputSink sink;
-    tidyInitSink(&sink, &cleaned, AppendByte);
+    tidyInitSink(&sink, &buffer, AppendByte);
     tidySaveSink(doc, &sink);
     // Like Tidy's own file output, a failed write is not reported.
-    if (!cleaned.empty()) std::fwrite(cleaned.data(), 1, cleaned.size(), file.get());
+    if (!buffer.empty()) std::fwrite(buffer.data(), 1, buffer.size(), file.get());
 }
 
 }  // namespace
@@ -78,7 +78,7 @@ int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     // A page nested too deeply for Tidy, or that would make it open too many
     // font elements again, is not cleaned: its cleaned text is empty, and it
     // counts as a cleaning with errors. The raw bytes are what Tidy reads;
-    // their buffer is kept from page to page.
+    // their buffer is kept from page to page, and takes the cleaned page.
     thread_local std::string page;
     ReadFileBytes(inputFile, page);
     const CleaningLoad load = MeasureCleaningLoad(page, kMaxNesting, kMaxReopenedFonts);
@@ -112,10 +112,10 @@ int TidyPage(const std::string& outputFile, const std::string& inputFile) {
     if (status >= 0 && (status <= 1 || tidyOptGetBool(doc, TidyForceOutput)) &&
         tidyOptGetBool(doc, TidyShowMarkup)) {
         if (tidyOptGetBool(doc, TidyWriteBack)) {
-            SaveCleanedPage(doc, inputFile.c_str(), page.size());
+            SaveCleanedPage(doc, inputFile.c_str(), page);
         } else {
             ctmbstr output = tidyOptGetValue(doc, TidyOutFile);
-            SaveCleanedPage(doc, output ? output : outputFile.c_str(), page.size());
+            SaveCleanedPage(doc, output ? output : outputFile.c_str(), page);
         }
     }
     const uint errors = tidyErrorCount(doc);
