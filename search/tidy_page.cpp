@@ -3,6 +3,7 @@
 #include <tidy/tidy.h>
 #include <tidy/tidybuffio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -38,9 +39,34 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-void TIDY_CALL AppendByte(void* bytes, byte value) {
-    static_cast<std::string*>(bytes)->push_back(static_cast<char>(value));
-}
+// Tidy's output, gathered byte by byte into a buffer sized ahead.
+class Gathered {
+  public:
+    explicit Gathered(std::string& buffer) : m_buffer(buffer) { Grow(buffer.capacity()); }
+
+    // The bytes gathered, left in the buffer.
+    void Finish() { m_buffer.resize(Size()); }
+
+    static void TIDY_CALL Append(void* sinkData, byte value) {
+        Gathered& gathered = *static_cast<Gathered*>(sinkData);
+        if (gathered.m_next == gathered.m_end) gathered.Grow(gathered.m_buffer.size() * 2);
+        *gathered.m_next++ = static_cast<char>(value);
+    }
+
+  private:
+    std::size_t Size() const { return static_cast<std::size_t>(m_next - m_buffer.data()); }
+
+    void Grow(std::size_t size) {
+        const std::size_t used = m_next ? Size() : 0;
+        m_buffer.resize(std::max<std::size_t>(size, 4096));
+        m_next = &m_buffer[used];
+        m_end = m_buffer.data() + m_buffer.size();
+    }
+
+    std::string& m_buffer;
+    char* m_next = nullptr;
+    char* m_end = nullptr;
+};
 
 // Saves the cleaned page to `fileName` as tidySaveFile does, but gathers it
 // in memory and writes it at once: Tidy's own file output writes every byte
@@ -63,11 +89,12 @@ void SaveCleanedPage(TidyDoc doc, const char* fileName, std::string& buffer) {
     }
     // The cleaned page is about as large as the raw one.
     const std::size_t rawSize = buffer.size();
-    buffer.clear();
     ReserveWithRoom(buffer, rawSize);
+    Gathered gathered(buffer);
     TidyOutputSink sink;
-    tidyInitSink(&sink, &buffer, AppendByte);
+    tidyInitSink(&sink, &gathered, Gathered::Append);
     tidySaveSink(doc, &sink);
+    gathered.Finish();
     // Like Tidy's own file output, a failed write is not reported.
     if (!buffer.empty()) std::fwrite(buffer.data(), 1, buffer.size(), file.get());
 }
