@@ -144,11 +144,11 @@ class OpenElements {
         std::fill(std::begin(m_barrierTop), std::end(m_barrierTop), kNone);
     }
 
-    // Opens the element of a start tag; void elements and self-closed tags
-    // open nothing. True when it opened.
-    bool Start(std::uint32_t id, bool selfClosed) {
+    // Opens the element of a start tag that is not self-closed; void
+    // elements open nothing. True when it opened.
+    bool Start(std::uint32_t id) {
         NameInfo& info = m_names[id];
-        if (selfClosed || info.isVoid) return false;
+        if (info.isVoid) return false;
         const std::size_t position = m_stack.size();
         Entry entry{id, info.nearest, kNone};
         if (info.barrier != kNoBarrier) {
@@ -324,21 +324,27 @@ CleaningLoad MeasureCleaningLoad(std::string_view html, std::size_t depthLimit,
         const bool isEnd = html[i] == '/';
         if (isEnd) ++i;
         if (!names.Read(html, i)) continue;  // a '<' that starts no tag
-        const std::uint32_t id = names.Intern();
         bool selfClosed = false;
         i = EndOfTag(html, i, selfClosed);
 
-        if (isEnd) {
-            const std::size_t fontsBefore = names[font].open;
-            open.End(id);
-            if (id == font && names[font].open < fontsBefore) --fonts;
+        if (isEnd || selfClosed) {
+            // Only a name already numbered can matter: an end tag closes an
+            // open element, a self-closed tag opens nothing. Unknown names
+            // are not numbered, so a page of them costs no memory.
+            const std::uint32_t id = names.Find();
+            if (isEnd && id != kUnknownName) {
+                const std::size_t fontsBefore = names[font].open;
+                open.End(id);
+                if (id == font && names[font].open < fontsBefore) --fonts;
+            }
             continue;
         }
+        const std::uint32_t id = names.Intern();
         if (names[id].isScript) {
-            if (!selfClosed) i = EndOfScript(html, i, id, names);
+            i = EndOfScript(html, i, id, names);
             continue;
         }
-        if (!open.Start(id, selfClosed)) continue;
+        if (!open.Start(id)) continue;
         load.depth = std::max(load.depth, open.Depth());
         load.reopenedFonts = SaturatingAdd(load.reopenedFonts, fonts);
         if (id == font) ++fonts;
