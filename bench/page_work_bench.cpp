@@ -83,6 +83,6 @@ int main() {
     const auto lines = std::count(run.out.begin(), run.out.end(), '\n');
     std::printf("20-page search: %ld rows, exit %d, peak memory %.1f MB\n",
                 static_cast<long>(lines), run.exitStatus, peakMb);
-    std::printf("peak memory / 64 MB = %.4f (target below 1)\n", peakMb / 64.0);
+    std::printf("peak memory / 32 MB = %.4f (target below 1)\n", peakMb / 32.0);
     return 0;
 }

@@ -10,8 +10,18 @@
 
 namespace sorvik {
 
-// The parser of the pages.
-class PageAnalysis::Parser : public PageParser {};
+// The parser of the pages. The analysis reads a text node's bytes from the
+// page by its offset and length, so the tree keeps no copy of them: the
+// scripts and styles of a page alone come to hundreds of kilobytes, which
+// the tree would otherwise hold twice over (as text and as name).
+class PageAnalysis::Parser : public PageParser {
+  protected:
+    void foundText(Node node) override {
+        node.text(std::string());
+        node.tagName(std::string());
+        PageParser::foundText(std::move(node));
+    }
+};
 
 namespace {
 

@@ -37,7 +37,9 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
     return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
 }
 
-bool Download(const std::string& url, const std::string& fileName) {
+}  // namespace
+
+bool DownloadToFile(const std::string& url, const std::string& fileName) {
     InitCurlOnce();
     std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
     if (!curl) return false;
@@ -70,30 +72,10 @@ bool Download(const std::string& url, const std::string& fileName) {
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }
 
-}  // namespace
-
 bool DownloadPage(const std::string& url, const std::string& file) {
-    const bool ok = Download(url, file);
+    const bool ok = DownloadToFile(url, file);
     std::this_thread::sleep_for(kPauseAfterDownload);
     return ok;
-}
-
-std::string ReadWholeFile(const std::string& fileName) {
-    File file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) return std::string();
-    std::string raw;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) raw.append(buffer, n);
-    if (std::ferror(file.get())) return std::string();
-
-    std::string text;
-    text.reserve(raw.size());
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        text += raw[i];
-    }
-    return text;
 }
 
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests) {
@@ -106,8 +88,9 @@ PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTes
     std::this_thread::sleep_for(kPauseAfterCleaning);
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
 
+    // The page text keeps its capacity from page to page.
     state.m_pageText.clear();
-    state.m_pageText = ReadWholeFile(state.m_cleanFile);
+    ReadWholeFile(state.m_cleanFile, state.m_pageText);
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
     return {PageLoadResult::Loaded, tidyStatus};
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "search_state.h"
+#include "whole_file.h"
 
 namespace sorvik {
 
@@ -26,9 +27,8 @@ struct PageLoad {
 // whatever the result.
 bool DownloadPage(const std::string& url, const std::string& file);
 
-// The whole file, CR LF turned into LF (a lone CR stays); empty when the
-// file cannot be read.
-std::string ReadWholeFile(const std::string& file);
+// The same download without the pause.
+bool DownloadToFile(const std::string& url, const std::string& file);
 
 // Downloads, cleans and reads one page into m_pageText, with the fixed
 // pauses. With `stopTests`, a stop flag seen after the download, after the

@@ -31,6 +31,14 @@ TEST(NestingDepth, StopsAtTheLimitAndStaysLinear) {
     // A million end tags that close nothing and a million balanced pairs.
     EXPECT_EQ(NestingDepth(Repeat("<a>", 1000) + Repeat("</b>", 1000000), 5000), 1000u);
     EXPECT_EQ(NestingDepth(Repeat("<i></i>", 1000000), 5000), 1u);
+    // End tags that a table keeps from closing their element, each with
+    // thousands of open elements in between (a look through all of them for
+    // every end tag took minutes).
+    EXPECT_EQ(NestingDepth("<x><table>" + Repeat("<div>", 5000) + Repeat("</x>", 200000), 10000),
+              5002u);
+    EXPECT_EQ(
+        ReopenedFonts("<font><table>" + Repeat("<p>", 5000) + Repeat("</font>", 200000), 100000),
+        5001u);
     // An unterminated script or tag runs to the end of the page.
     EXPECT_EQ(NestingDepth("<div><script>" + Repeat("<div>", 1000), 5000), 1u);
     EXPECT_EQ(NestingDepth("<div><span class=\"x", 5000), 2u);
@@ -74,6 +82,22 @@ TEST(ReopenedFonts, CountsTheFontsOpenAroundEveryElement) {
     EXPECT_EQ(ReopenedFonts("<font><table><tr><td></font></table>" + Repeat("<p>", 10), 1000), 13u);
     EXPECT_EQ(ReopenedFonts("<font><p title='></font>'>" + Repeat("<p>", 10), 1000), 11u);
     EXPECT_EQ(ReopenedFonts(Repeat("<br <font>", 10) + Repeat("<p>", 10), 1000), 145u);
+}
+
+TEST(CleaningLoad, OnePassCountsBothAndStopsAtTheFirstLimit) {
+    const std::string page = "<font>" + Repeat("<div>", 10) + Repeat("</div>", 10);
+    CleaningLoad load = MeasureCleaningLoad(page, 100, 100);
+    EXPECT_EQ(load.depth, NestingDepth(page, 100));
+    EXPECT_EQ(load.reopenedFonts, ReopenedFonts(page, 100));
+    EXPECT_EQ(load.depth, 11u);
+    EXPECT_EQ(load.reopenedFonts, 10u);
+    // The fonts reach their limit at the fifth div, four levels short of it.
+    load = MeasureCleaningLoad(page, 100, 5);
+    EXPECT_EQ(load.reopenedFonts, 5u);
+    EXPECT_EQ(load.depth, 6u);
+    load = MeasureCleaningLoad(page, 3, 100);
+    EXPECT_EQ(load.depth, 3u);
+    EXPECT_EQ(load.reopenedFonts, 2u);
 }
 
 TEST(ReopenedFonts, StopsAtTheLimitAndStaysLinear) {

@@ -1,12 +1,17 @@
 #include "tidy_page.h"
 
 #include <gtest/gtest.h>
+#include <tidy/tidy.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
+#include "catalog.h"
+#include "gbk_encoding.h"
 #include "page_fetch.h"
+#include "result_page.h"
 #include "test_environment.h"
 #include "test_window.h"
 
@@ -46,9 +51,49 @@ class TidyPageTest : public ::testing::Test {
         return status;
     }
 
+    // Writes config.txt: the repository's settings and then `extra`.
+    void Configure(const std::string& extra) {
+        std::ofstream(std::string(m_dir / "config.txt"), std::ios::binary) << m_config << extra;
+    }
+
     std::filesystem::path m_dir;
     std::filesystem::path m_previous;
+    std::string m_config = ReadWholeFile(std::string(SORVIK_FIXTURES) + "/../../../config.txt");
 };
+
+// Raw result pages as the demo marketplace serves them, in each whitespace
+// style, and the analysis fixtures.
+std::vector<std::string> SamplePages() {
+    std::vector<std::string> pages;
+    const demo::Catalog catalog(100);
+    for (auto style : {demo::WhitespaceStyle::kMinified, demo::WhitespaceStyle::kLines,
+                       demo::WhitespaceStyle::kPretty}) {
+        demo::PageOptions options;
+        options.style = style;
+        options.itemHost = "item.taobao.com";
+        for (std::uint64_t offset : {0, 80}) {
+            pages.push_back(demo::Utf8ToGbk(demo::RenderResultPage(catalog, offset, options)));
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(SORVIK_FIXTURES)) {
+        if (entry.path().extension() == ".html") pages.push_back(ReadWholeFile(entry.path()));
+    }
+    return pages;
+}
+
+TEST_F(TidyPageTest, AReusedBufferHoldsExactlyTheFileReadLast) {
+    std::string text = Repeat("a longer page before ", 1000);
+    std::ofstream("page.html", std::ios::binary) << "x\r\ny\r\r\nz\r";
+    ReadWholeFile("page.html", text);
+    EXPECT_EQ(text, "x\ny\r\nz\r");
+    EXPECT_TRUE(ReadFileBytes("page.html", text));
+    EXPECT_EQ(text, "x\r\ny\r\r\nz\r");
+    EXPECT_FALSE(ReadFileBytes("missing.html", text));
+    EXPECT_EQ(text, "");
+    ReadWholeFile("page.html", text);
+    ReadWholeFile("missing.html", text);
+    EXPECT_EQ(text, "");
+}
 
 TEST_F(TidyPageTest, TheCleanedTextGrowsLinearlyWithTheNesting) {
     // Indented, 5,000 nested elements would come out at some 50 MB.
@@ -80,6 +125,57 @@ TEST_F(TidyPageTest, EndTagsHiddenFromTheNestingCountAreNotTakenForEndTags) {
         EXPECT_EQ(Clean(Repeat(unit, 20000), cleaned), 2) << unit;
         EXPECT_EQ(cleaned, "") << unit;
     }
+}
+
+// What Tidy's own file output writes for `inputFile` with config.txt and
+// raw bytes, saved to `outputFile`.
+void SaveWithTidysFileOutput(const std::string& inputFile, const std::string& outputFile) {
+    TidyDoc doc = tidyCreate();
+    tidyLoadConfig(doc, "config.txt");
+    tidySetCharEncoding(doc, "raw");
+    if (tidyParseFile(doc, inputFile.c_str()) >= 0 && tidyCleanAndRepair(doc) >= 0 &&
+        tidyRunDiagnostics(doc) >= 0) {
+        tidySaveFile(doc, outputFile.c_str());
+    }
+    tidyRelease(doc);
+}
+
+TEST_F(TidyPageTest, WritesTheBytesTidysOwnFileOutputWrites) {
+    const std::vector<std::string> pages = SamplePages();
+    ASSERT_GE(pages.size(), 10u);
+    for (const char* settings : {"", "write-back: yes\n", "newline: CRLF\nindent: yes\n"}) {
+        Configure(settings);
+        const char* saved = settings[0] == 'w' ? "data.html" : "data_backup.html";
+        for (const std::string& page : pages) {
+            std::ofstream("raw.html", std::ios::binary) << page;
+            std::ofstream("data.html", std::ios::binary) << page;
+            std::filesystem::remove("data_backup.html");
+            TidyPage("data_backup.html", "data.html");
+            SaveWithTidysFileOutput("raw.html", "reference.html");
+            std::string gathered, reference;
+            ReadFileBytes(saved, gathered);
+            ReadFileBytes("reference.html", reference);
+            EXPECT_EQ(gathered, reference) << settings;
+            EXPECT_NE(gathered, page) << settings;
+        }
+    }
+}
+
+TEST_F(TidyPageTest, AnOutputFileThatCannotBeOpenedIsLeftAsTidysOwnOutputLeavesIt) {
+    // Tidy reports the failure (this version without counting it as an
+    // error); either way the status is what Tidy's own file output gives,
+    // and nothing is written.
+    const std::string page = SamplePages().front();
+    std::filesystem::create_directory("data_backup.html");
+    int statuses[2];
+    for (int keepTime = 0; keepTime < 2; ++keepTime) {
+        Configure(keepTime ? "keep-time: yes\n" : "");
+        std::ofstream("data.html", std::ios::binary) << page;
+        statuses[keepTime] = TidyPage("data_backup.html", "data.html");
+        EXPECT_TRUE(std::filesystem::is_empty("data_backup.html"));
+        EXPECT_EQ(ReadWholeFile("data.html"), page);
+    }
+    EXPECT_EQ(statuses[0], statuses[1]);
 }
 
 }  // namespace
