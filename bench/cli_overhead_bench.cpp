@@ -61,7 +61,9 @@ void PrintLine(const char* what, const Samples& samples) {
 // sorvik-cli's window, keeping the rows instead of writing them.
 class RowKeepingWindow : public CliWindow {
   public:
-    explicit RowKeepingWindow(std::FILE* messages) : CliWindow("abc", "", "", messages, messages) {}
+    explicit RowKeepingWindow(std::FILE* messages)
+        : CliWindow(
+              "abc", "", "", [](const RowRecord&) {}, messages) {}
     void AppendResultRow(const ResultRow& row) override { rows.push_back(row); }
     std::vector<ResultRow> rows;
 };
@@ -170,7 +172,14 @@ void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phase
         Fail("a page gave " + std::to_string(window.rows.size()) + " rows");
 
     // The same rows as sorvik-cli writes them: a line each, flushed at once.
-    CliWindow cli("abc", "", "", rowsFile, messages);
+    CliWindow cli(
+        "abc", "", "",
+        [rowsFile](const RowRecord& row) {
+            const std::string line = FormatRow(OutputFormat::Tsv, row);
+            std::fwrite(line.data(), 1, line.size(), rowsFile);
+            std::fflush(rowsFile);
+        },
+        messages);
     start = Clock::now();
     for (const ResultRow& row : window.rows) cli.AppendResultRow(row);
     const double output = MsSince(start);

@@ -91,7 +91,7 @@ std::int32_t BatchLine::Mode() const {
 }
 
 std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error) {
-    std::optional<std::string> text = ReadFileBytes(path, error);
+    std::optional<std::string> text = ReadInputFile(path, error);
     if (!text) {
         error = "batch file: " + error;
         return std::nullopt;

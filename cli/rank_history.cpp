@@ -37,7 +37,7 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
     std::error_code ec;
     const std::filesystem::path file = PathFromUtf8(path);
     if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return true;
-    std::optional<std::string> text = ReadFileBytes(path, error);
+    std::optional<std::string> text = ReadInputFile(path, error);
     if (!text) {
         error = "history file: " + error;
         return false;

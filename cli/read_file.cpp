@@ -10,7 +10,7 @@
 
 namespace sorvik {
 
-std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error) {
+std::optional<std::string> ReadInputFile(const std::string& path, std::string& error) {
     std::error_code ec;
     if (std::filesystem::is_directory(PathFromUtf8(path), ec)) {
         error = path + " is a directory";

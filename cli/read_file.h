@@ -9,6 +9,6 @@ namespace sorvik {
 
 // The bytes of `path`, unchanged. No value, and `error` set to a message
 // naming the file, when it is missing, a directory or cannot be read.
-std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error);
+std::optional<std::string> ReadInputFile(const std::string& path, std::string& error);
 
 }  // namespace sorvik
