@@ -53,7 +53,7 @@ class TidyPageTest : public ::testing::Test {
 
     // Writes config.txt: the repository's settings and then `extra`.
     void Configure(const std::string& extra) {
-        std::ofstream(std::string(m_dir / "config.txt"), std::ios::binary) << m_config << extra;
+        std::ofstream((m_dir / "config.txt").string(), std::ios::binary) << m_config << extra;
     }
 
     std::filesystem::path m_dir;
@@ -76,7 +76,7 @@ std::vector<std::string> SamplePages() {
         }
     }
     for (const auto& entry : std::filesystem::directory_iterator(SORVIK_FIXTURES)) {
-        if (entry.path().extension() == ".html") pages.push_back(ReadWholeFile(entry.path()));
+        if (entry.path().extension() == ".html") pages.push_back(ReadWholeFile(entry.path().string()));
     }
     return pages;
 }
