@@ -43,13 +43,20 @@ std::optional<Rejection> ValidateForm(const SearchState& state, std::int32_t mod
     return std::nullopt;
 }
 
+// Runs `run` with a report of its own and passes on how the run ended.
+std::int32_t WithOutcome(SearchOutcome* outcome,
+                         const std::function<std::int32_t(SearchReport*)>& run) {
+    SearchReport report;
+    const std::int32_t result = run(&report);
+    if (outcome) *outcome = report.outcome;
+    return result;
+}
+
 }  // namespace
 
 std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome) {
-    SearchReport report;
-    const std::int32_t result = RunSearch(window, SearchLimits{}, &report);
-    if (outcome) *outcome = report.outcome;
-    return result;
+    return WithOutcome(
+        outcome, [&](SearchReport* report) { return RunSearch(window, SearchLimits{}, report); });
 }
 
 std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchReport* report) {
@@ -99,10 +106,9 @@ std::int32_t RunWhenFree(SearchWindow& window, const SearchLimits& limits, Searc
 }  // namespace
 
 std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
-    SearchReport report;
-    const std::int32_t result = SearchThreadProc(window, SearchLimits{}, &report);
-    if (outcome) *outcome = report.outcome;
-    return result;
+    return WithOutcome(outcome, [&](SearchReport* report) {
+        return SearchThreadProc(window, SearchLimits{}, report);
+    });
 }
 
 std::int32_t SearchThreadProc(SearchWindow& window, const SearchLimits& limits,
