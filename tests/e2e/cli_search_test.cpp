@@ -208,6 +208,18 @@ TEST_F(CliSearch, RejectsIncompleteOrMalformedForms) {
     EXPECT_EQ(RunCli(market, dir, {"--bogus"}).exitStatus, 2);
 }
 
+TEST_F(CliSearch, CharactersOutsideGbkBecomeQuestionMarks) {
+    // The form is taken into GBK as the dialog takes it: a character GBK
+    // cannot hold becomes '?', in the keyword sent and in the seller sought.
+    DemoMarket market;
+    CliRun run = RunCli(market, dir, {"--keyword", "连衣裙😀", "--seller", "小美 的店😀"});
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_EQ(run.rows.size(), 100u);
+    ASSERT_FALSE(market.Requests().empty());
+    EXPECT_NE(market.Requests()[0].find("&q=%E8%BF%9E%E8%A1%A3%E8%A3%99%3F"), std::string::npos)
+        << market.Requests()[0];
+}
+
 TEST_F(CliSearch, StopsWhilePageTwoDownloads) {
     DemoMarket market({"--slow-page", "2", "--slow-ms", "3000"});
     BackgroundProcess cli(
