@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "tidy_page.h"
+#include "background_cleaning.h"
 
 namespace sorvik {
 namespace {
@@ -81,10 +81,19 @@ bool DownloadPage(const std::string& url, const std::string& file) {
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests) {
     auto stopped = [&] { return stopTests && state.m_stopRequested.load(); };
 
-    if (!DownloadPage(url, state.m_fetchFile)) return {PageLoadResult::DownloadFailed, 0};
+    if (!DownloadToFile(url, state.m_fetchFile)) {
+        std::this_thread::sleep_for(kPauseAfterDownload);
+        return {PageLoadResult::DownloadFailed, 0};
+    }
+    // The page is cleaned while the pause goes by, in memory only. What the
+    // cleaning writes is written after the stop test that follows the pause,
+    // where a cleaning run then would write it; a stop drops it unwritten,
+    // as if it had never run.
+    BackgroundCleaning cleaning(state.m_cleanFile, state.m_fetchFile, state.m_cleaningBuffers);
+    std::this_thread::sleep_for(kPauseAfterDownload);
     if (stopped()) return {PageLoadResult::Stopped, 0};
 
-    const int tidyStatus = TidyPage(state.m_cleanFile, state.m_fetchFile);
+    const int tidyStatus = cleaning.Take().Commit();
     std::this_thread::sleep_for(kPauseAfterCleaning);
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
 

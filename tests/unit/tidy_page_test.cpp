@@ -161,6 +161,33 @@ TEST_F(TidyPageTest, WritesTheBytesTidysOwnFileOutputWrites) {
     }
 }
 
+// Held back for the commit, Tidy's diagnostics reach standard error as the
+// bytes Tidy writes there as it goes: settings reports, messages, summary and
+// closing lines, in either newline setting.
+TEST_F(TidyPageTest, CommittedDiagnosticsAreThoseTidyWritesAsItGoes) {
+    const std::string withErrors = "<p>x<blink2>y</blink2>\xB5\xEA</p>";
+    CleaningBuffers buffers;
+    for (const char* settings :
+         {"quiet: no\nshow-warnings: yes\n", "quiet: no\nnewline: CRLF\nno-such-option: 1\n"}) {
+        Configure(settings);
+        for (const std::string& page : {withErrors, SamplePages().front()}) {
+            std::ofstream("data.html", std::ios::binary) << page;
+            testing::internal::CaptureStderr();
+            const int direct = TidyPageDirectly("data_backup.html", "data.html", buffers);
+            const std::string written = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(direct == 2, page == withErrors) << settings;
+            EXPECT_FALSE(written.empty()) << settings;
+
+            testing::internal::CaptureStderr();
+            PreparedCleaning prepared = PrepareCleaning("data_backup.html", "data.html", buffers);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << settings;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(prepared.Commit(), direct) << settings;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), written) << settings;
+        }
+    }
+}
+
 TEST_F(TidyPageTest, AnOutputFileThatCannotBeOpenedIsLeftAsTidysOwnOutputLeavesIt) {
     // Tidy reports the failure (this version without counting it as an
     // error); either way the status is what Tidy's own file output gives,
