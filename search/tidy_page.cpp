@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
+#include "file_replacement.h"
 #include "nesting_depth.h"
 #include "whole_file.h"
 
@@ -34,11 +34,6 @@ class TidyDocument {
   private:
     TidyDoc m_doc;
 };
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Tidy's output, gathered byte by byte into a buffer sized ahead.
 class Gathered {
@@ -85,9 +80,10 @@ void GatherCleanedPage(TidyDoc doc, std::string& buffer) {
 // Replaces `fileName` with `bytes`; false when the file cannot be opened.
 // Like Tidy's own file output, a failed write is not reported.
 bool WriteFile(const std::string& fileName, const std::string& bytes) {
-    File file(std::fopen(fileName.c_str(), "wb"));
-    if (!file) return false;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    FileReplacement file(fileName);
+    if (!file.IsOpen()) return false;
+    if (!bytes.empty()) file.Write(bytes.data(), bytes.size());
+    file.Finish();
     return true;
 }
 

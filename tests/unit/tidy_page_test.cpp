@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalog.h"
+#include "file_replacement.h"
 #include "gbk_encoding.h"
 #include "page_fetch.h"
 #include "result_page.h"
@@ -93,6 +94,28 @@ TEST_F(TidyPageTest, AReusedBufferHoldsExactlyTheFileReadLast) {
     ReadWholeFile("page.html", text);
     ReadWholeFile("missing.html", text);
     EXPECT_EQ(text, "");
+}
+
+TEST_F(TidyPageTest, AFileWrittenOverHoldsExactlyTheBytesWrittenLast) {
+    auto replace = [](const std::string& bytes, bool finish) {
+        FileReplacement file("page.html");
+        EXPECT_TRUE(file.IsOpen());
+        EXPECT_EQ(file.Write(bytes.data(), bytes.size()), bytes.size());
+        if (finish) {
+            EXPECT_TRUE(file.Finish());
+        }
+    };
+    std::string bytes;
+    for (const std::string& content :
+         {Repeat("long page ", 1000), std::string("short"), std::string(), Repeat("x\r\n", 3000)}) {
+        for (bool finish : {true, false}) {
+            replace(content, finish);
+            EXPECT_TRUE(ReadFileBytes("page.html", bytes));
+            EXPECT_TRUE(bytes == content) << content.size() << " bytes, finish " << finish;
+        }
+    }
+    std::filesystem::create_directory("folder.html");
+    EXPECT_FALSE(FileReplacement("folder.html").IsOpen());
 }
 
 TEST_F(TidyPageTest, TheCleanedTextGrowsLinearlyWithTheNesting) {
