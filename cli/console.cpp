@@ -9,6 +9,9 @@
 #else
 #include <unistd.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace sorvik {
 
@@ -81,5 +84,12 @@ std::FILE* OpenUtf8(const std::string& utf8Path, const char* mode) {
 }
 
 #endif
+
+void KeepMemoryForTheNextPage() {
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
+    mallopt(M_TOP_PAD, 4 << 20);
+#endif
+}
 
 }  // namespace sorvik

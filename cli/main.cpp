@@ -10,6 +10,7 @@
 #include "tracking.h"
 
 int main(int argc, char** argv) {
+    sorvik::KeepMemoryForTheNextPage();
     sorvik::UseByteStreams();
     const std::vector<std::string> args = sorvik::CommandLineUtf8(argc, argv);
     std::vector<const char*> argp;

@@ -3,6 +3,8 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -79,11 +81,38 @@ void SetPage(httplib::Response& response, int status, const std::string& utf8Pag
     response.set_content(Utf8ToGbk(utf8Page), kHtmlType);
 }
 
+// Times the building of one answer and appends the time to the timing log,
+// if there is one, when the answer is built.
+class BuildTimer {
+  public:
+    BuildTimer(RequestLog* log, const std::string& target) : m_log(log), m_target(target) {}
+    ~BuildTimer() {
+        if (!m_log) return;
+        const std::chrono::duration<double, std::milli> spent = Clock::now() - m_start;
+        char ms[32];
+        std::snprintf(ms, sizeof ms, "%.3f\t", spent.count());
+        m_log->Append(ms + m_target);
+    }
+    BuildTimer(const BuildTimer&) = delete;
+    BuildTimer& operator=(const BuildTimer&) = delete;
+
+    // Leaves out the time so far: a deliberate wait is not building.
+    void Restart() { m_start = Clock::now(); }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    RequestLog* m_log;
+    const std::string& m_target;
+    Clock::time_point m_start = Clock::now();
+};
+
 }  // namespace
 
 MarketServer::MarketServer(const DemoOptions& options, const Catalog& catalog, const StopFlag& stop)
     : m_options(options), m_catalog(catalog), m_stop(stop), m_http(new HttpServer) {
     if (!m_options.logFile.empty()) m_log = std::make_unique<RequestLog>(m_options.logFile);
+    if (!m_options.timingLogFile.empty())
+        m_timingLog = std::make_unique<RequestLog>(m_options.timingLogFile);
     m_http->set_socket_options(SetListeningSocketOptions);
     Route();
 }
@@ -97,6 +126,7 @@ void MarketServer::Route() {
     });
 
     m_http->Get("/search", [this](const httplib::Request& request, httplib::Response& response) {
+        BuildTimer timer(m_timingLog.get(), request.target);
         const SearchRequest search = ReadSearchRequest(request.params);
         if (!search.valid) {
             SetPage(response, 400, RenderErrorPage(400, "错误的搜索请求：" + search.error));
@@ -115,11 +145,13 @@ void MarketServer::Route() {
         }
         if (onPageBoundary && m_options.slowPage == pageNumber) {
             m_stop.WaitFor(std::chrono::milliseconds(m_options.slowMs));
+            timer.Restart();
         }
         SetPage(response, 200, RenderResultPage(m_catalog, search.offset, m_options.page));
     });
 
     m_http->Get("/item.htm", [this](const httplib::Request& request, httplib::Response& response) {
+        BuildTimer timer(m_timingLog.get(), request.target);
         const CatalogItem* item = request.get_param_value_count("id") == 1
                                       ? m_catalog.FindById(request.get_param_value("id"))
                                       : nullptr;

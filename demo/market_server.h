@@ -45,7 +45,7 @@ class RequestLog {
 
 class MarketServer {
   public:
-    // `catalog` and `stop` must outlive the server. Opens the log file, if
+    // `catalog` and `stop` must outlive the server. Opens the log files, if
     // any (throws std::runtime_error when it cannot).
     MarketServer(const DemoOptions& options, const Catalog& catalog, const StopFlag& stop);
     ~MarketServer();
@@ -72,6 +72,7 @@ class MarketServer {
     const Catalog& m_catalog;
     const StopFlag& m_stop;
     std::unique_ptr<RequestLog> m_log;
+    std::unique_ptr<RequestLog> m_timingLog;
     std::unique_ptr<HttpServer> m_http;
 };
 

@@ -99,6 +99,11 @@ DemoOptions ParseOptions(int argc, const char* const* argv) {
              if (v.empty()) throw OptionError(o + " needs a file name");
              options.logFile = v;
          }},
+        {"--timing-log",
+         [&](const std::string& o, const std::string& v) {
+             if (v.empty()) throw OptionError(o + " needs a file name");
+             options.timingLogFile = v;
+         }},
         {"--head-bytes",
          [&](const std::string& o, const std::string& v) {
              options.page.headBytes = static_cast<std::size_t>(ParseNumber(o, v, 0, kMaxHeadBytes));
@@ -209,6 +214,11 @@ Options:
                            signal cuts the wait short
   --log FILE               append each request target (path and query, raw as
                            received) as a line to FILE
+  --timing-log FILE        append a line to FILE for each answer to /search
+                           and /item.htm once it is built: the milliseconds
+                           spent building it (the page and its GBK bytes,
+                           not a --slow-ms wait nor sending it), a tab and
+                           the request target as --log writes it
   --head-bytes N           pad the head of result pages with about N bytes of
                            styles and scripts (default 2048)
   --exit-after-seconds N   stop after N seconds

@@ -26,6 +26,7 @@ struct DemoOptions {
     std::optional<std::uint64_t> slowPage;
     unsigned slowMs = 0;
     std::string logFile;
+    std::string timingLogFile;
     std::optional<unsigned> exitAfterSeconds;
     bool dumpCatalog = false;
     bool help = false;

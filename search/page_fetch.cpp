@@ -7,18 +7,14 @@
 #include <memory>
 #include <thread>
 
-#include "tidy_page.h"
+#include "background_cleaning.h"
+#include "file_replacement.h"
 
 namespace sorvik {
 namespace {
 
 constexpr auto kPauseAfterDownload = std::chrono::milliseconds(500);
 constexpr auto kPauseAfterCleaning = std::chrono::milliseconds(100);
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 struct CurlCleanup {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
@@ -34,7 +30,7 @@ void InitCurlOnce() {
 }
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-    return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
+    return static_cast<FileReplacement*>(file)->Write(data, size * count);
 }
 
 }  // namespace
@@ -43,8 +39,9 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
     InitCurlOnce();
     std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
     if (!curl) return false;
-    File file(std::fopen(fileName.c_str(), "wb"));
-    if (!file) return false;
+    // A download that fails half way leaves what it received.
+    FileReplacement file(fileName);
+    if (!file.IsOpen()) return false;
 
     curl_slist* rawHeaders = curl_slist_append(nullptr, "Cache-Control: no-cache");
     rawHeaders = rawHeaders ? curl_slist_append(rawHeaders, "Pragma: no-cache") : nullptr;
@@ -55,7 +52,7 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());  // libcurl never sends the fragment
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, file.get());
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &file);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
@@ -69,7 +66,7 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     if (status >= 400) return false;
-    return std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    return file.Finish();
 }
 
 bool DownloadPage(const std::string& url, const std::string& file) {
@@ -81,10 +78,18 @@ bool DownloadPage(const std::string& url, const std::string& file) {
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests) {
     auto stopped = [&] { return stopTests && state.m_stopRequested.load(); };
 
-    if (!DownloadPage(url, state.m_fetchFile)) return {PageLoadResult::DownloadFailed, 0};
+    if (!DownloadToFile(url, state.m_fetchFile)) {
+        std::this_thread::sleep_for(kPauseAfterDownload);
+        return {PageLoadResult::DownloadFailed, 0};
+    }
+    // The page is cleaned while the pause goes by, in memory only. What the
+    // cleaning writes is written after the stop test that follows the pause,
+    // where a cleaning run then would write it; a stop drops it unwritten,
+    // as if it had never run.
+    BackgroundCleaning cleaning(state.m_cleanFile, state.m_fetchFile, state.m_cleaningBuffers);
+    std::this_thread::sleep_for(kPauseAfterDownload);
     if (stopped()) return {PageLoadResult::Stopped, 0};
-
-    const int tidyStatus = TidyPage(state.m_cleanFile, state.m_fetchFile);
+    const int tidyStatus = cleaning.Take().Commit();
     std::this_thread::sleep_for(kPauseAfterCleaning);
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
 

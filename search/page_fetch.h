@@ -32,7 +32,10 @@ bool DownloadToFile(const std::string& url, const std::string& file);
 
 // Downloads, cleans and reads one page into m_pageText, with the fixed
 // pauses. With `stopTests`, a stop flag seen after the download, after the
-// cleaning or after the read gives Stopped.
+// cleaning or after the read gives Stopped. The cleaning runs in memory
+// while the pause after a successful download goes by; its files and
+// diagnostics are written after the stop test that follows that pause, and
+// not at all when that test stops the load.
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests);
 
 }  // namespace sorvik

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tidy_page.h"
+
 namespace sorvik {
 
 // The search mode chosen with the radio buttons.
@@ -41,6 +43,11 @@ struct SearchState {
     // Working files in the current directory, never changed.
     std::string m_fetchFile = "data.html";
     std::string m_cleanFile = "data_backup.html";
+
+    // Memory of the page cleaning, kept from page to page and from search
+    // to search. Used by the worker alone, and by the helper that cleans a
+    // page while the worker waits for it.
+    CleaningBuffers m_cleaningBuffers;
 
     // Scratch copy of the status line's text.
     std::string m_statusText;

@@ -591,6 +591,7 @@ TEST(Options, ReadsEveryOption) {
                                        "1500",
                                        "--log",
                                        "/tmp/x.log",
+                                       "--timing-log=/tmp/t.log",
                                        "--head-bytes",
                                        "300000",
                                        "--exit-after-seconds",
@@ -609,6 +610,7 @@ TEST(Options, ReadsEveryOption) {
     EXPECT_EQ(options.slowPage, 2u);
     EXPECT_EQ(options.slowMs, 1500u);
     EXPECT_EQ(options.logFile, "/tmp/x.log");
+    EXPECT_EQ(options.timingLogFile, "/tmp/t.log");
     EXPECT_EQ(options.page.headBytes, 300000u);
     EXPECT_EQ(options.exitAfterSeconds, 9u);
     EXPECT_TRUE(options.dumpCatalog);
@@ -631,6 +633,7 @@ TEST(Options, RefusesBadValues) {
         {"--slow-ms", "10"},
         {"--slow-page", "2", "--slow-ms", "300001"},
         {"--log", ""},
+        {"--timing-log", ""},
         {"--head-bytes", "67108865"},
         {"--exit-after-seconds", "0"},
         {"--no-count=yes"},

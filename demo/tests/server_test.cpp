@@ -293,14 +293,17 @@ TEST(Server, StoppingCutsASlowAnswerShort) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-TEST(Server, LogsRawRequestTargets) {
+TEST(Server, LogsRawRequestTargetsAndTheTimeSpentBuildingEachAnswer) {
     const std::string log = TempPath("requests.log");
+    const std::string timingLog = TempPath("timing.log");
     {
         std::ofstream earlier(log);
         earlier << "earlier line\n";
     }
+    std::remove(timingLog.c_str());
     DemoOptions options;
     options.logFile = log;
+    options.timingLogFile = timingLog;
     {
         RunningServer server(options);
         Client client;
@@ -308,21 +311,37 @@ TEST(Server, LogsRawRequestTargets) {
         client.Get(server.Page(40, "%E8%A3%99+x"));
         client.Get(server.Base() + "/item.htm?id=10000000002&ns=1");
     }
-    EXPECT_EQ(ReadLines(log),
-              (std::vector<std::string>{
-                  "earlier line",
-                  "/search?initiative_id=staobaoz_20240131&tab=all&style=list&q=%61%62%63",
-                  "/search?initiative_id=staobaoz_20240131&tab=all&style=list&q=%E8%A3%99+x&"
-                  "bcoffset=4&s=40",
-                  "/item.htm?id=10000000002&ns=1"}));
+    const std::vector<std::string> targets = {
+        "/search?initiative_id=staobaoz_20240131&tab=all&style=list&q=%61%62%63",
+        "/search?initiative_id=staobaoz_20240131&tab=all&style=list&q=%E8%A3%99+x&"
+        "bcoffset=4&s=40",
+        "/item.htm?id=10000000002&ns=1"};
+    std::vector<std::string> expected = {"earlier line"};
+    expected.insert(expected.end(), targets.begin(), targets.end());
+    EXPECT_EQ(ReadLines(log), expected);
+    // Each timing line: milliseconds with three decimals, a tab, the target.
+    const std::vector<std::string> timings = ReadLines(timingLog);
+    ASSERT_EQ(timings.size(), targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const std::size_t tab = timings[i].find('\t');
+        ASSERT_NE(tab, std::string::npos) << timings[i];
+        EXPECT_EQ(timings[i].substr(tab + 1), targets[i]);
+        std::size_t parsed = 0;
+        EXPECT_GE(std::stod(timings[i].substr(0, tab), &parsed), 0.0) << timings[i];
+        EXPECT_EQ(parsed, tab) << timings[i];
+    }
     std::remove(log.c_str());
+    std::remove(timingLog.c_str());
 }
 
-TEST(Server, UnwritableLogIsRefused) {
-    DemoOptions options;
-    options.logFile = "/nonexistent-dir/requests.log";
+TEST(Server, UnwritableLogsAreRefused) {
     const Catalog catalog(1);
     const StopFlag stop;
+    DemoOptions options;
+    options.logFile = "/nonexistent-dir/requests.log";
+    EXPECT_THROW(MarketServer(options, catalog, stop), std::runtime_error);
+    options.logFile.clear();
+    options.timingLogFile = "/nonexistent-dir/timing.log";
     EXPECT_THROW(MarketServer(options, catalog, stop), std::runtime_error);
 }
 

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "page_server.h"
 #include "search_run.h"
 #include "test_environment.h"
 #include "test_window.h"
+#include "tidy_page.h"
+#include "whole_file.h"
 #include "work_dir.h"
 
 namespace sorvik {
@@ -62,6 +65,7 @@ class SearchThreads : public ::testing::Test {
     // The highest page the server was asked for: page 2 asked means page 1's
     // walk has ended and page 2's download has begun.
     std::atomic<int> m_highestPageAsked{0};
+    CleaningBuffers m_buffers;
 
   private:
     test::WorkDir m_dir;
@@ -81,6 +85,57 @@ TEST_F(SearchThreads, AStopBetweenPagesTakesTheStopPath) {
     EXPECT_EQ(window.Status(), "查找进度:40/120 第1页" + kStopped);
     EXPECT_TRUE(window.Messages().empty());
     EXPECT_EQ(window.EnableStartCount(), 1);
+}
+
+// Page 2's cleaning runs while the pause after its download goes by; a stop
+// seen after that pause must leave no trace of it: no cleaned page, no
+// write-back over the downloaded page, no diagnostics.
+TEST_F(SearchThreads, AStopAfterPageTwosDownloadDropsItsCleaningUnwritten) {
+    const std::string page1 = RawResultPage(1, 40, 80, true);
+    const std::string page2 = RawResultPage(41, 40, 80, false);
+    const std::string config = ReadWholeFile("config.txt");
+    auto write = [](const char* file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    };
+    for (const char* extra : {"quiet: no\n", "write-back: yes\nquiet: no\n"}) {
+        // Page 1 cleaned as the repository's settings clean it: what the
+        // search reads, whatever `extra` makes the cleaning write.
+        write("config.txt", config);
+        write("data.html", page1);
+        TidyPage("data_backup.html", "data.html");
+        const std::string cleanedPage1 = ReadWholeFile("data_backup.html");
+        // What cleaning page 1 with `extra` writes to standard error.
+        write("config.txt", config + extra);
+        write("data.html", page1);
+        testing::internal::CaptureStderr();
+        TidyPageDirectly("data_backup.html", "data.html", m_buffers);
+        const std::string page1Diagnostics = testing::internal::GetCapturedStderr();
+        ASSERT_FALSE(page1Diagnostics.empty()) << extra;
+
+        TestWindow window;
+        // The stop comes while page 2 downloads: the worker sees it after
+        // the pause that follows, while page 2 is being cleaned.
+        PageServer server([&](int page, httplib::Response& response) {
+            if (page == 2) window.State().m_stopRequested = true;
+            response.set_content(page == 1 ? page1 : page2, "text/html; charset=gbk");
+        });
+        PointAt(server);
+        window.FillForm("abc", "", "");
+        testing::internal::CaptureStderr();
+        SearchOutcome outcome = SearchOutcome::Found;
+        SearchThreadProc(window, &outcome);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), page1Diagnostics) << extra;
+        EXPECT_EQ(outcome, SearchOutcome::Stopped) << extra;
+        EXPECT_EQ(window.Rows().size(), 40u) << extra;
+        EXPECT_EQ(window.Status(), "查找进度:40/80 第1页" + kStopped) << extra;
+        EXPECT_TRUE(window.Messages().empty()) << extra;
+        // Whole pages: compared without printing them.
+        EXPECT_TRUE(ReadWholeFile("data_backup.html") == cleanedPage1)
+            << extra << "data_backup.html is not page 1's";
+        std::string downloaded;
+        ReadFileBytes("data.html", downloaded);
+        EXPECT_TRUE(downloaded == page2) << extra << "data.html is not page 2 as downloaded";
+    }
 }
 
 TEST_F(SearchThreads, AStopDuringAWalkEndsThePageAndTheSearchWithItsMessage) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalog.h"
+#include "file_replacement.h"
 #include "gbk_encoding.h"
 #include "page_fetch.h"
 #include "result_page.h"
@@ -95,6 +96,28 @@ TEST_F(TidyPageTest, AReusedBufferHoldsExactlyTheFileReadLast) {
     EXPECT_EQ(text, "");
 }
 
+TEST_F(TidyPageTest, AFileWrittenOverHoldsExactlyTheBytesWrittenLast) {
+    auto replace = [](const std::string& bytes, bool finish) {
+        FileReplacement file("page.html");
+        EXPECT_TRUE(file.IsOpen());
+        EXPECT_EQ(file.Write(bytes.data(), bytes.size()), bytes.size());
+        if (finish) {
+            EXPECT_TRUE(file.Finish());
+        }
+    };
+    std::string bytes;
+    for (const std::string& content :
+         {Repeat("long page ", 1000), std::string("short"), std::string(), Repeat("x\r\n", 3000)}) {
+        for (bool finish : {true, false}) {
+            replace(content, finish);
+            EXPECT_TRUE(ReadFileBytes("page.html", bytes));
+            EXPECT_TRUE(bytes == content) << content.size() << " bytes, finish " << finish;
+        }
+    }
+    std::filesystem::create_directory("folder.html");
+    EXPECT_FALSE(FileReplacement("folder.html").IsOpen());
+}
+
 TEST_F(TidyPageTest, TheCleanedTextGrowsLinearlyWithTheNesting) {
     // Indented, 5,000 nested elements would come out at some 50 MB.
     const std::string page =
@@ -157,6 +180,33 @@ TEST_F(TidyPageTest, WritesTheBytesTidysOwnFileOutputWrites) {
             ReadFileBytes("reference.html", reference);
             EXPECT_EQ(gathered, reference) << settings;
             EXPECT_NE(gathered, page) << settings;
+        }
+    }
+}
+
+// Held back for the commit, Tidy's diagnostics reach standard error as the
+// bytes Tidy writes there as it goes: settings reports, messages, summary and
+// closing lines, in either newline setting.
+TEST_F(TidyPageTest, CommittedDiagnosticsAreThoseTidyWritesAsItGoes) {
+    const std::string withErrors = "<p>x<blink2>y</blink2>\xB5\xEA</p>";
+    CleaningBuffers buffers;
+    for (const char* settings :
+         {"quiet: no\nshow-warnings: yes\n", "quiet: no\nnewline: CRLF\nno-such-option: 1\n"}) {
+        Configure(settings);
+        for (const std::string& page : {withErrors, SamplePages().front()}) {
+            std::ofstream("data.html", std::ios::binary) << page;
+            testing::internal::CaptureStderr();
+            const int direct = TidyPageDirectly("data_backup.html", "data.html", buffers);
+            const std::string written = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(direct == 2, page == withErrors) << settings;
+            EXPECT_FALSE(written.empty()) << settings;
+
+            testing::internal::CaptureStderr();
+            PreparedCleaning prepared = PrepareCleaning("data_backup.html", "data.html", buffers);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << settings;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(prepared.Commit(), direct) << settings;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), written) << settings;
         }
     }
 }
