@@ -77,7 +77,8 @@ std::vector<std::string> SamplePages() {
         }
     }
     for (const auto& entry : std::filesystem::directory_iterator(SORVIK_FIXTURES)) {
-        if (entry.path().extension() == ".html") pages.push_back(ReadWholeFile(entry.path().string()));
+        if (entry.path().extension() == ".html")
+            pages.push_back(ReadWholeFile(entry.path().string()));
     }
     return pages;
 }
