@@ -94,7 +94,6 @@ PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTes
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
 
     // The page text keeps its capacity from page to page.
-    state.m_pageText.clear();
     ReadWholeFile(state.m_cleanFile, state.m_pageText);
     if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
     return {PageLoadResult::Loaded, tidyStatus};

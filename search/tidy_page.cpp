@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "file_replacement.h"
@@ -87,6 +88,25 @@ bool WriteFile(const std::string& fileName, const std::string& bytes) {
     return true;
 }
 
+// Whether Tidy would parse `inputFile` as the bytes `page` holds. Tidy's
+// file input refuses a file it cannot open for update, reporting it; that
+// is left to Tidy.
+bool CanParseFromMemory(const std::string& inputFile, const std::string& page) {
+    if (page.size() > std::numeric_limits<uint>::max()) return false;
+    std::FILE* file = std::fopen(inputFile.c_str(), "r+");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+// Parses `page` as Tidy's file input would parse a file holding it.
+int ParseFromMemory(TidyDoc doc, std::string& page) {
+    TidyBuffer input;
+    tidyBufInit(&input);
+    tidyBufAttach(&input, reinterpret_cast<byte*>(page.data()), static_cast<uint>(page.size()));
+    return tidyParseBuffer(doc, &input);
+}
+
 void TIDY_CALL AppendDiagnostic(void* sinkData, byte value) {
     static_cast<std::string*>(sinkData)->push_back(static_cast<char>(value));
 }
@@ -106,7 +126,7 @@ void PreparedCleaning::Run(bool holdBack) {
     // font elements again, is not cleaned: its cleaned text is empty, and it
     // counts as a cleaning with errors. The raw bytes are what Tidy reads;
     // their buffer is kept from page to page, and takes the cleaned page.
-    ReadFileBytes(m_inputFile, page);
+    const bool pageRead = ReadFileBytes(m_inputFile, page);
     const CleaningLoad load = MeasureCleaningLoad(page, kMaxNesting, kMaxReopenedFonts);
     if (load.depth >= kMaxNesting || load.reopenedFonts >= kMaxReopenedFonts) {
         m_status = 2;
@@ -153,7 +173,13 @@ void PreparedCleaning::Run(bool holdBack) {
     tidySetCharEncoding(doc, "raw");
     tidyOptSetValue(doc, TidyOutFile, m_outputFile.c_str());
 
-    int status = tidyParseFile(doc, m_inputFile.c_str());
+    // Held back, Tidy parses the bytes the guard measured: the file is not
+    // read again (Tidy's file input takes it a byte per call), and what Tidy
+    // parses is exactly what the guard let through. Cleaning directly, it
+    // reads the file itself, as the front end does.
+    int status = holdBack && pageRead && CanParseFromMemory(m_inputFile, page)
+                     ? ParseFromMemory(doc, page)
+                     : tidyParseFile(doc, m_inputFile.c_str());
     if (status >= 0) status = tidyCleanAndRepair(doc);
     if (status >= 0) status = tidyRunDiagnostics(doc);
     if (status >= 0 && (status <= 1 || tidyOptGetBool(doc, TidyForceOutput)) &&
