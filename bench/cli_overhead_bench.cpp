@@ -162,9 +162,10 @@ void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phase
     start = Clock::now();
     std::string raw;
     ReadFileBytes("data.html", raw);
-    const CleaningLoad load = MeasureCleaningLoad(raw, 10000, 100000);
+    const CleaningLoad load = MeasureCleaningLoad(raw, kMaxNesting, kMaxReopenedFonts);
     const double guard = MsSince(start);
-    if (load.depth >= 10000 || load.reopenedFonts >= 100000) Fail("the guard refused a page");
+    if (load.depth >= kMaxNesting || load.reopenedFonts >= kMaxReopenedFonts)
+        Fail("the guard refused a page");
 
     static CleaningBuffers buffers;  // kept from page to page, as a search keeps them
     start = Clock::now();

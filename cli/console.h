@@ -1,7 +1,7 @@
 // What sorvik-cli needs of the platform around it: its arguments and file
 // names in UTF-8, its output streams as plain bytes, whether a stream is a
-// terminal it may draw progress on, and an allocator suited to its threads. The console front end's
-// only other platform file is stop_signal.cpp.
+// terminal it may draw progress on, and an allocator suited to its threads.
+// The console front end's only other platform file is stop_signal.cpp.
 #pragma once
 
 #include <cstdio>

@@ -16,13 +16,6 @@
 namespace sorvik {
 namespace {
 
-// Tidy cleans a page nested this deeply in a few seconds; real result pages
-// nest a few dozen levels.
-constexpr std::size_t kMaxNesting = 10000;
-// Tidy builds this many font elements again in about half a second; real
-// result pages leave no font element open around other elements.
-constexpr std::size_t kMaxReopenedFonts = 100000;
-
 // Owns one Tidy document.
 class TidyDocument {
   public:

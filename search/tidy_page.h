@@ -7,9 +7,17 @@
 // front end would have written them) or dropped without a trace.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace sorvik {
+
+// Tidy cleans a page nested this deeply in a few seconds; real result pages
+// nest a few dozen levels.
+constexpr std::size_t kMaxNesting = 10000;
+// Tidy builds this many font elements again in about half a second; real
+// result pages leave no font element open around other elements.
+constexpr std::size_t kMaxReopenedFonts = 100000;
 
 // Memory a cleaning reuses from page to page: the raw page, which then takes
 // the cleaned page, and the diagnostics held back for the commit.
