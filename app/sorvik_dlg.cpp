@@ -265,9 +265,11 @@ void CsorvikDlg::OnNMDblclkResults(wxListEvent&) {
 }
 
 void CsorvikDlg::OnBnClickedStop(wxCommandEvent&) {
-    State().m_stopRequested = true;
+    // A search started while the previous worker still ends, and still
+    // waiting for it, is cancelled too: it never begins, so it can't clear
+    // this stop.
+    RequestStop();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    // A run queued behind the stopping worker keeps Start disabled.
     EnableStartUnlessQueued();
     AppendStoppedMark();
 }

@@ -154,7 +154,8 @@ void Fail(const std::string& what) {
 
 void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phases) {
     auto start = Clock::now();
-    if (!DownloadToFile(PageUrl(market, page), "data.html")) Fail("a download failed");
+    if (DownloadToFile(PageUrl(market, page), "data.html").status != DownloadStatus::Done)
+        Fail("a download failed");
     const double download = MsSince(start);
 
     // The guard as the cleaning runs it: the raw bytes read, one pass over

@@ -1,6 +1,7 @@
 #include "batch_file.h"
 
 #include "read_file.h"
+#include "search_state.h"
 
 namespace sorvik {
 namespace {
@@ -58,6 +59,33 @@ int FirstLineThatIsNoUtf8(const std::string& text) {
     return 0;
 }
 
+// `text` without the blanks at its start and end: spaces and the
+// ideographic space U+3000 that Chinese input methods type, and with
+// `tabsToo` tabs as well.
+std::string TrimBlanks(const std::string& text, bool tabsToo = false) {
+    static const std::string kIdeographicSpace = "\xE3\x80\x80";
+    auto blank = [&](char c) { return c == ' ' || (tabsToo && c == '\t'); };
+    std::size_t begin = 0, end = text.size();
+    for (bool more = true; more;) {
+        more = false;
+        if (begin < end && blank(text[begin])) {
+            ++begin;
+            more = true;
+        } else if (end - begin >= 3 && text.compare(begin, 3, kIdeographicSpace) == 0) {
+            begin += 3;
+            more = true;
+        }
+        if (end > begin && blank(text[end - 1])) {
+            --end;
+            more = true;
+        } else if (end - begin >= 3 && text.compare(end - 3, 3, kIdeographicSpace) == 0) {
+            end -= 3;
+            more = true;
+        }
+    }
+    return text.substr(begin, end - begin);
+}
+
 std::vector<BatchLine> ParseBatchLines(const std::string& text) {
     std::vector<BatchLine> lines;
     std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
@@ -67,14 +95,16 @@ std::vector<BatchLine> ParseBatchLines(const std::string& text) {
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
-
+        if (TrimBlanks(line, true).empty() || line[0] == '#') continue;
+        // Blanks typed around the fields are no part of them, and a tab
+        // left at the line's end separates nothing. A tab at its start
+        // does: it leaves the keyword empty.
+        const std::size_t tab = line.find('\t');
         BatchLine entry;
         entry.number = number;
-        const std::size_t tab = line.find('\t');
-        entry.keyword = line.substr(0, tab);
+        entry.keyword = TrimBlanks(line.substr(0, tab));
         if (tab != std::string::npos) {
-            entry.target = line.substr(tab + 1);
+            entry.target = TrimBlanks(line.substr(tab + 1), true);
             if (entry.target.find('\t') != std::string::npos)
                 entry.problem = "more than one tab (a line is KEYWORD or KEYWORD<TAB>TARGET)";
         }
@@ -86,8 +116,10 @@ std::vector<BatchLine> ParseBatchLines(const std::string& text) {
 }  // namespace
 
 std::int32_t BatchLine::Mode() const {
-    if (target.empty()) return 1;
-    return StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://") ? 3 : 2;
+    if (target.empty()) return kModeKeyword;
+    return StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")
+               ? kModeItemLink
+               : kModeSeller;
 }
 
 std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error) {

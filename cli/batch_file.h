@@ -11,7 +11,7 @@ namespace sorvik {
 
 struct BatchLine {
     int number = 0;       // 1-based line number in the file
-    std::string keyword;  // UTF-8, exactly as written
+    std::string keyword;  // UTF-8, as written without the blanks around it
     std::string target;   // seller name or item link; empty for a keyword-only search
     std::string problem;  // why the line cannot be used; empty when it can
 
@@ -23,9 +23,10 @@ struct BatchLine {
 // The lines of the file that ask for a search, in file order. Blank lines
 // (nothing but blanks and tabs) and lines starting with '#' are left out; a
 // UTF-8 byte-order mark at the start and a CR before each line feed are
-// dropped. A line with more than one tab is kept with its problem set. No
-// value, and `error` set to a message for the user, when the file is
-// missing, unreadable, or not UTF-8 text.
+// dropped. Blanks (spaces and U+3000, and tabs after the first) around the
+// two fields are dropped. A line with more than one tab between its fields
+// is kept with its problem set. No value, and `error` set to a message for
+// the user, when the file is missing, unreadable, or not UTF-8 text.
 std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error);
 
 }  // namespace sorvik

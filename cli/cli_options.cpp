@@ -22,6 +22,7 @@ const char* const kCliUsage =
     "                   reported with its number and the batch goes on. Not with the\n"
     "                   four options above. A batch writes summaries unless --rows.\n"
     "  --rows           with --batch: every search's rows instead of the summaries\n"
+    "                   (blanks around a line's keyword and target are dropped)\n"
     "OUTPUT options:\n"
     "  --format F       tsv (default), csv (RFC 4180, UTF-8 with a byte-order mark and\n"
     "                   a header line) or json (JSON Lines, one object per record)\n"
@@ -37,6 +38,8 @@ const char* const kCliUsage =
     "                   and target\n"
     "  --output FILE    write the rows or summaries to FILE instead of stdout; FILE is\n"
     "                   replaced when the run ends, also when it is stopped\n"
+    "--batch, --history and --output must name three different files.\n"
+    "An https:// item link of the item host is taken as its http:// form.\n"
     "Rows: rank, title, seller, price, sales, link; csv and json add page and keyword.\n"
     "Message boxes and the final status line go to stderr.\n"
     "Exit status of one search: 0 found (or a keyword-only search listed to its end),\n"
@@ -147,6 +150,8 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
             false);
     if (options.summary && options.rows)
         return fail("--summary and --rows exclude each other", false);
+    if (options.rows && !options.Batch())
+        return fail("--rows goes with --batch (a single search writes its rows anyway)", false);
     if (!modeGiven) options.mode = itemGiven ? 3 : sellerGiven ? 2 : 1;
     return options;
 }

@@ -1,5 +1,6 @@
 #include "cli_search.h"
 
+#include <cstdio>
 #include <thread>
 
 #include "stop_signal.h"
@@ -7,7 +8,7 @@
 namespace sorvik {
 
 CliSearchResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
-                             CliWindow::RowSink rows) {
+                             CliWindow::RowSink rows, FinalStatus finalStatus) {
     CliWindow window(form.keyword, form.seller, form.item, std::move(rows), stderr);
     window.State().m_searchMode.store(form.mode);
     InstallStopSignals(&window.State().m_stopRequested);
@@ -18,7 +19,11 @@ CliSearchResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
     InstallStopSignals(nullptr);  // the window's flag goes away with it
 
     result.stopRequested = window.State().m_stopRequested.load();
-    window.PrintFinalStatus();
+    if (!result.report.downloadFailure.empty())
+        std::fprintf(stderr, "sorvik-cli: the download failed: %s\n",
+                     result.report.downloadFailure.c_str());
+    if (finalStatus == FinalStatus::Always || result.report.outcome != SearchOutcome::FormRejected)
+        window.PrintFinalStatus();
     return result;
 }
 

@@ -37,4 +37,12 @@ bool IsProgressTerminal(std::FILE* stream);
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 std::FILE* OpenUtf8(const std::string& utf8Path, const char* mode);
 
+// Creates the file `utf8Path` and opens it for writing bytes; fails (errno
+// EEXIST) when something of that name exists already, so that no two
+// writers ever share the file.
+std::FILE* CreateNewUtf8(const std::string& utf8Path);
+
+// This process's id, to tell its files from another run's.
+long ProcessId();
+
 }  // namespace sorvik

@@ -22,12 +22,22 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
         error = "cannot write the output file " + path + ": it is a directory";
         return false;
     }
-    const std::string temporary = path + ".part";
-    m_file = OpenUtf8(temporary, "wb");
-    if (!m_file) {
+    // A temporary file of this run's own, beside the target: two runs
+    // writing the same target never share one, and the last to finish
+    // puts its whole output in place.
+    std::string temporary;
+    FILE* file = nullptr;
+    for (int attempt = 0; !file && attempt < 100; ++attempt) {
+        temporary =
+            path + "." + std::to_string(ProcessId()) + "-" + std::to_string(attempt) + ".part";
+        file = CreateNewUtf8(temporary);
+        if (!file && errno != EEXIST) break;
+    }
+    if (!file) {
         error = "cannot write the output file " + path + ": " + std::strerror(errno);
         return false;
     }
+    m_file = file;
     m_path = path;
     m_temporary = temporary;
     return true;

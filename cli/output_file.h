@@ -1,6 +1,7 @@
 // Where the records go: stdout, or a file that a reader only ever sees
-// whole. The file is written under a temporary name beside it and renamed
-// into place at the end.
+// whole. The file is written under a temporary name of the run's own beside
+// it (FILE.PID-N.part, created exclusively) and renamed into place at the
+// end.
 #pragma once
 
 #include <cstdio>

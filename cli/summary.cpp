@@ -1,6 +1,7 @@
 #include "summary.h"
 
 #include "local_time.h"
+#include "search_state.h"
 
 namespace sorvik {
 
@@ -12,7 +13,7 @@ std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) 
         case SearchOutcome::NoNextPage:
         case SearchOutcome::PageLimitReached:
             if (stopRequested) return "stopped";
-            return mode == 1 ? "finished" : "not_found";
+            return mode == kModeKeyword ? "finished" : "not_found";
         case SearchOutcome::NoItems:
             return "no_items";
         case SearchOutcome::FirstDownloadFailed:
@@ -38,7 +39,7 @@ SummaryRecord MakeSummary(const std::string& keyword, const std::string& target,
                           std::time_t checkedAt) {
     SummaryRecord summary;
     summary.keyword = keyword;
-    if (mode != 1) summary.target = target;
+    if (mode != kModeKeyword) summary.target = target;
     summary.mode = mode;
     summary.outcome = outcome;
     if (outcome == "found") summary.rank = report.rowsListed;

@@ -1,13 +1,19 @@
 #include "tracking.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "batch_file.h"
 #include "cli_search.h"
+#include "console.h"
 #include "output_file.h"
 #include "rank_history.h"
+#include "same_file.h"
+#include "search_address.h"
 #include "stop_signal.h"
 #include "summary.h"
 
@@ -22,6 +28,19 @@ struct SearchRequest {
     std::string problem;  // why a batch line cannot be used
 };
 
+// The item link as the form takes it. Links copied from a browser are
+// https; an https link of the item host is taken as its http form, since
+// the item is matched by its id and the scheme plays no part.
+std::string FormItemLink(const std::string& link) {
+    const std::string https = "https://" + ItemHost();
+    if (link.size() < https.size()) return link;
+    std::string scheme = link.substr(0, 8);
+    for (char& c : scheme)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (scheme != "https://" || link.compare(8, https.size() - 8, https, 8) != 0) return link;
+    return "http://" + link.substr(8);
+}
+
 std::vector<SearchRequest> RequestsOf(const std::vector<BatchLine>& lines) {
     std::vector<SearchRequest> requests;
     for (const BatchLine& line : lines) {
@@ -29,7 +48,10 @@ std::vector<SearchRequest> RequestsOf(const std::vector<BatchLine>& lines) {
         request.lineNumber = line.number;
         request.form.mode = line.Mode();
         request.form.keyword = line.keyword;
-        (request.form.mode == 3 ? request.form.item : request.form.seller) = line.target;
+        if (request.form.mode == kModeItemLink)
+            request.form.item = FormItemLink(line.target);
+        else
+            request.form.seller = line.target;
         request.target = line.target;
         request.problem = line.problem;
         requests.push_back(std::move(request));
@@ -39,8 +61,8 @@ std::vector<SearchRequest> RequestsOf(const std::vector<BatchLine>& lines) {
 
 SearchRequest RequestOf(const CliOptions& options) {
     SearchRequest request;
-    request.form = {options.mode, options.keyword, options.seller, options.item};
-    request.target = options.mode == 3 ? options.item : options.seller;
+    request.form = {options.mode, options.keyword, options.seller, FormItemLink(options.item)};
+    request.target = options.mode == kModeItemLink ? options.item : options.seller;
     return request;
 }
 
@@ -83,8 +105,8 @@ int BatchExitStatus(const std::vector<std::string>& outcomes) {
 void DescribeLine(const SearchRequest& request) {
     std::string text =
         "line " + std::to_string(request.lineNumber) + ": keyword \"" + request.form.keyword + "\"";
-    if (request.form.mode == 2) text += ", seller \"" + request.target + "\"";
-    if (request.form.mode == 3) text += ", item \"" + request.target + "\"";
+    if (request.form.mode == kModeSeller) text += ", seller \"" + request.target + "\"";
+    if (request.form.mode == kModeItemLink) text += ", item \"" + request.target + "\"";
     std::fprintf(stderr, "%s\n", RowField(text).c_str());
 }
 
@@ -93,10 +115,53 @@ int BadInput(const std::string& message) {
     return 2;
 }
 
+// The first two of the files a run reads and writes that are one file: a
+// run writing over its own batch or history would lose it.
+std::optional<std::string> SharedFile(const CliOptions& options) {
+    const std::pair<const char*, const std::string*> files[] = {{"--batch", &options.batchFile},
+                                                                {"--history", &options.historyFile},
+                                                                {"--output", &options.outputFile}};
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        for (std::size_t j = i + 1; j < std::size(files); ++j) {
+            const std::string& a = *files[i].second;
+            const std::string& b = *files[j].second;
+            if (a.empty() || b.empty() || !SameFile(a, b)) continue;
+            return std::string(files[i].first) + " and " + files[j].first +
+                   " name the same file (" + b + "): give each its own";
+        }
+    }
+    return std::nullopt;
+}
+
+// The working files (data.html, data_backup.html) are written in the
+// current directory: tried with a file of this run's own, so that a folder
+// that can't be written is reported before any search instead of as a
+// failed download.
+bool WorkingFolderWritable(std::string& error) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string probe =
+            ".sorvik-write-check-" + std::to_string(ProcessId()) + "-" + std::to_string(attempt);
+        if (FILE* file = CreateNewUtf8(probe)) {
+            std::fclose(file);
+            std::error_code ignored;
+            std::filesystem::remove(PathFromUtf8(probe), ignored);
+            return true;
+        }
+        if (errno == EEXIST) continue;
+        break;
+    }
+    std::error_code ec;
+    const std::string folder = std::filesystem::current_path(ec).u8string();
+    error = "cannot write the working files (data.html, data_backup.html) in " +
+            (folder.empty() ? std::string(".") : folder) + ": " + std::strerror(errno);
+    return false;
+}
+
 }  // namespace
 
 int RunSearches(const CliOptions& options) {
     std::string error;
+    if (std::optional<std::string> shared = SharedFile(options)) return BadInput(*shared);
     std::vector<SearchRequest> requests;
     if (options.Batch()) {
         std::optional<std::vector<BatchLine>> lines = ReadBatchFile(options.batchFile, error);
@@ -112,6 +177,7 @@ int RunSearches(const CliOptions& options) {
         history.emplace(stderr);
         if (!history->Load(options.historyFile, error)) return BadInput(error);
     }
+    if (!WorkingFolderWritable(error)) return BadInput(error);
     OutputFile output;
     if (!output.Open(options.outputFile, error)) return BadInput(error);
     if (history && !history->OpenForAppend(error)) return BadInput(error);
@@ -123,6 +189,8 @@ int RunSearches(const CliOptions& options) {
     };
     SearchLimits limits;
     limits.maxPages = options.maxPages;
+    // Ctrl-C ends a stalled download at once: nothing waits for its end.
+    limits.stopDuringDownload = StopDuringDownload::EndTransfer;
 
     std::vector<std::string> outcomes;
     int exitStatus = 0;
@@ -137,7 +205,9 @@ int RunSearches(const CliOptions& options) {
             std::fprintf(stderr, "line %d: cannot use this line: %s\n", request.lineNumber,
                          request.problem.c_str());
         } else {
-            result = RunCliSearch(request.form, limits, rows);
+            result =
+                RunCliSearch(request.form, limits, rows,
+                             options.Batch() ? FinalStatus::UnlessRejected : FinalStatus::Always);
             outcome = SummaryOutcome(result.report.outcome, mode, result.stopRequested);
             exitStatus = SearchExitStatus(result.report.outcome, mode);
             if (result.report.outcome == SearchOutcome::PageLimitReached)

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::size_t kMaxUtf8Bytes = 5120;
 constexpr std::size_t kMaxEncodedBytes = 5119;
-const char kLiterals[] = "!#$&()*./:;=@";
+const char kLiterals[] = "!$()*./:;@";
 
 bool IsLiteral(unsigned char c) {
     return c != 0 && std::strchr(kLiterals, c) != nullptr;

@@ -34,8 +34,15 @@ class FileReplacement {
     // it. False when a write, the flush, the cut or the close failed.
     bool Finish();
 
+    // The system's error number of the first thing that failed (the open,
+    // a write, the flush, the cut or the close); 0 when nothing has.
+    int Error() const { return m_error; }
+
   private:
+    void Failed();
+
     std::FILE* m_file = nullptr;
+    int m_error = 0;
     bool m_inPlace = false;
     bool m_writeFailed = false;
     std::uint64_t m_written = 0;

@@ -95,6 +95,7 @@ bool PageAnalysis::ReadTotal() {
         if (!Is(i, "li", "result-info")) continue;
         if (i + 1 >= m_nodes.size()) return false;  // the count is the last node
         total = LeadingNumber(SourceText(i + 1));
+        m_hasCount = true;
         if (total == 0) return false;
         m_firstWalkStart = i + 1;
         return true;

@@ -39,6 +39,8 @@ class PageAnalysis {
     // First page only: finds the count marker, sets `total` and the node the
     // first walk starts at. False when there is no count or it is 0.
     bool ReadTotal();
+    // True once ReadTotal has found the count marker, whatever it counts.
+    bool HasCount() const { return m_hasCount; }
 
     // Walks the current tree from the node ReadTotal found (first page) or
     // from the first node (later pages).
@@ -69,6 +71,7 @@ class PageAnalysis {
     std::unique_ptr<Parser> m_parser;
     std::vector<Node*> m_nodes;  // the tree in pre-order
     std::size_t m_firstWalkStart = 0;
+    bool m_hasCount = false;
 };
 
 }  // namespace sorvik

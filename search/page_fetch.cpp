@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -15,12 +16,37 @@ namespace {
 
 constexpr auto kPauseAfterDownload = std::chrono::milliseconds(500);
 constexpr auto kPauseAfterCleaning = std::chrono::milliseconds(100);
+// How long a transfer waits for its sockets before it looks at the stop
+// flag again: the most a stop request waits for the transfer to end.
+constexpr int kStopPollMs = 25;
 
 struct CurlCleanup {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
+struct MultiCleanup {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
 struct SlistCleanup {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// Keeps an easy handle in a multi handle for the length of one transfer.
+class MultiTransfer {
+  public:
+    MultiTransfer(CURLM* multi, CURL* easy) : m_multi(multi), m_easy(easy) {
+        m_added = curl_multi_add_handle(multi, easy) == CURLM_OK;
+    }
+    ~MultiTransfer() {
+        if (m_added) curl_multi_remove_handle(m_multi, m_easy);
+    }
+    MultiTransfer(const MultiTransfer&) = delete;
+    MultiTransfer& operator=(const MultiTransfer&) = delete;
+    bool Added() const { return m_added; }
+
+  private:
+    CURLM* m_multi;
+    CURL* m_easy;
+    bool m_added = false;
 };
 
 // curl_global_init is not thread-safe in older libcurl; run it once, early.
@@ -29,30 +55,83 @@ void InitCurlOnce() {
     (void)initialised;
 }
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-    return static_cast<FileReplacement*>(file)->Write(data, size * count);
+// Where the body goes, and how much of it has come.
+struct BodySink {
+    FileReplacement& file;
+    std::size_t received = 0;
+    bool tooLarge = false;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* sink) {
+    auto& body = *static_cast<BodySink*>(sink);
+    const std::size_t bytes = size * count;
+    if (bytes > kMaxPageBytes - body.received) {
+        body.tooLarge = true;
+        return 0;  // ends the transfer as a write error
+    }
+    body.received += bytes;
+    return body.file.Write(data, bytes);
+}
+
+Download Failure(std::string why) {
+    return {DownloadStatus::Failed, std::move(why)};
+}
+
+std::string TooLarge() {
+    return "the page is larger than " + std::to_string(kMaxPageBytes >> 20) + " MB";
+}
+
+// Runs the transfer of `easy` to its end, or until `*stop` is set.
+// Returns the transfer's result; `stopped` tells the stop apart.
+CURLcode Perform(CURL* easy, const std::atomic<bool>* stop, bool& stopped) {
+    stopped = false;
+    std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    MultiTransfer transfer(multi.get(), easy);
+    if (!transfer.Added()) return CURLE_FAILED_INIT;
+    for (int running = 1;;) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
+        if (running == 0) break;
+        if (stop && stop->load()) {
+            stopped = true;
+            return CURLE_ABORTED_BY_CALLBACK;
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, kStopPollMs, nullptr) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+    }
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+            return message->data.result;
+    }
+    return CURLE_FAILED_INIT;
 }
 
 }  // namespace
 
-bool DownloadToFile(const std::string& url, const std::string& fileName) {
+Download DownloadToFile(const std::string& url, const std::string& fileName,
+                        const std::atomic<bool>* stop) {
     InitCurlOnce();
     std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
-    if (!curl) return false;
+    if (!curl) return Failure("the download cannot be set up");
     // A download that fails half way leaves what it received.
     FileReplacement file(fileName);
-    if (!file.IsOpen()) return false;
+    if (!file.IsOpen())
+        return Failure("cannot write " + fileName + ": " + std::strerror(file.Error()));
 
     curl_slist* rawHeaders = curl_slist_append(nullptr, "Cache-Control: no-cache");
     rawHeaders = rawHeaders ? curl_slist_append(rawHeaders, "Pragma: no-cache") : nullptr;
     std::unique_ptr<curl_slist, SlistCleanup> headers(rawHeaders);
-    if (!headers) return false;
+    if (!headers) return Failure("the download cannot be set up");
 
+    BodySink body{file};
+    char errorText[CURL_ERROR_SIZE] = "";
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());  // libcurl never sends the fragment
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
@@ -61,26 +140,43 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 30L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    // A length announced beyond the limit fails before the body comes.
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPageBytes));
 
-    if (curl_easy_perform(h) != CURLE_OK) return false;
+    bool stopped = false;
+    const CURLcode result = Perform(h, stop, stopped);
+    if (stopped) return {DownloadStatus::Stopped, std::string()};
+    if (body.tooLarge || result == CURLE_FILESIZE_EXCEEDED) return Failure(TooLarge());
+    if (result == CURLE_WRITE_ERROR && file.Error() != 0)
+        return Failure("cannot write " + fileName + ": " + std::strerror(file.Error()));
+    if (result != CURLE_OK) return Failure(*errorText ? errorText : curl_easy_strerror(result));
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status >= 400) return false;
-    return file.Finish();
+    if (status >= 400)
+        return Failure("the server answered with HTTP status " + std::to_string(status));
+    if (!file.Finish())
+        return Failure("cannot write " + fileName + ": " + std::strerror(file.Error()));
+    return {DownloadStatus::Done, std::string()};
 }
 
 bool DownloadPage(const std::string& url, const std::string& file) {
-    const bool ok = DownloadToFile(url, file);
+    const bool ok = DownloadToFile(url, file).status == DownloadStatus::Done;
     std::this_thread::sleep_for(kPauseAfterDownload);
     return ok;
 }
 
-PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests) {
+PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests,
+                        StopDuringDownload stopDuringDownload) {
     auto stopped = [&] { return stopTests && state.m_stopRequested.load(); };
 
-    if (!DownloadToFile(url, state.m_fetchFile)) {
+    const Download download = DownloadToFile(
+        url, state.m_fetchFile,
+        stopDuringDownload == StopDuringDownload::EndTransfer ? &state.m_stopRequested : nullptr);
+    // A transfer ended by a stop has nothing to wait for.
+    if (download.status == DownloadStatus::Stopped) return {PageLoadResult::Stopped, 0, {}};
+    if (download.status == DownloadStatus::Failed) {
         std::this_thread::sleep_for(kPauseAfterDownload);
-        return {PageLoadResult::DownloadFailed, 0};
+        return {PageLoadResult::DownloadFailed, 0, download.failure};
     }
     // The page is cleaned while the pause goes by, in memory only. What the
     // cleaning writes is written after the stop test that follows the pause,
@@ -88,15 +184,15 @@ PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTes
     // as if it had never run.
     BackgroundCleaning cleaning(state.m_cleanFile, state.m_fetchFile, state.m_cleaningBuffers);
     std::this_thread::sleep_for(kPauseAfterDownload);
-    if (stopped()) return {PageLoadResult::Stopped, 0};
+    if (stopped()) return {PageLoadResult::Stopped, 0, {}};
     const int tidyStatus = cleaning.Take().Commit();
     std::this_thread::sleep_for(kPauseAfterCleaning);
-    if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
+    if (stopped()) return {PageLoadResult::Stopped, tidyStatus, {}};
 
     // The page text keeps its capacity from page to page.
     ReadWholeFile(state.m_cleanFile, state.m_pageText);
-    if (stopped()) return {PageLoadResult::Stopped, tidyStatus};
-    return {PageLoadResult::Loaded, tidyStatus};
+    if (stopped()) return {PageLoadResult::Stopped, tidyStatus, {}};
+    return {PageLoadResult::Loaded, tidyStatus, {}};
 }
 
 }  // namespace sorvik

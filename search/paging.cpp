@@ -27,7 +27,7 @@ void MessageThenStatus(SearchWindow& window, const std::string& text) {
 
 }  // namespace
 
-AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
+AnalysisResult AnalyseResultPages(SearchWindow& window, const SearchLimits& limits) {
     SearchState& state = window.State();
     state.m_pageNumber = 1;
     SearchReport report;
@@ -48,9 +48,10 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
     };
 
     page.Parse();
+    ++report.pagesRead;
     if (!page.ReadTotal()) {
+        if (page.HasCount()) report.total = page.total;
         MessageThenStatus(window, messages::NoItems());
-        report.pagesRead = 1;
         return end(-1, SearchOutcome::NoItems);
     }
     report.total = page.total;
@@ -62,7 +63,6 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
         const int pageStartRank = page.rank;
 
         const WalkEnd walkEnd = page.WalkPage(firstPage);
-        ++report.pagesRead;
         if (walkEnd == WalkEnd::ItemFound) {
             StatusThenMessage(window, messages::Found(page.rank, page.total, state.m_pageNumber));
             return end(0, SearchOutcome::Found);
@@ -78,7 +78,7 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
                               messages::NoNextPage(page.rank, page.total, state.m_pageNumber));
             return end(-1, SearchOutcome::NoNextPage);
         }
-        if (maxPages > 0 && state.m_pageNumber >= maxPages)
+        if (limits.maxPages > 0 && state.m_pageNumber >= limits.maxPages)
             return end(-1, SearchOutcome::PageLimitReached);
 
         previousLastLink = state.m_itemHref;
@@ -86,9 +86,11 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
         if (state.m_stopRequested.load())
             return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
-        const PageLoad load = LoadResultPage(state, page.nextPageUrl, true);
+        const PageLoad load =
+            LoadResultPage(state, page.nextPageUrl, true, limits.stopDuringDownload);
         runResult = load.tidyStatus;
         if (load.result == PageLoadResult::DownloadFailed) {
+            report.downloadFailure = load.failure;
             MessageThenStatus(window, messages::LaterDownloadFailed());
             return end(-1, SearchOutcome::DownloadFailed);
         }
@@ -96,6 +98,7 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages) {
             return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
         page.Parse();
+        ++report.pagesRead;
         if (state.m_stopRequested.load())
             return end(StopPath(window, runResult), SearchOutcome::Stopped);
     }

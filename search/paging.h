@@ -2,6 +2,7 @@
 // until the search ends, and shows how it ended.
 #pragma once
 
+#include "search_limits.h"
 #include "search_outcome.h"
 #include "search_window.h"
 
@@ -15,10 +16,10 @@ struct AnalysisResult {
 };
 
 // Expects m_pageText to hold the cleaned first page, m_searchUrl its address
-// and the result list to be empty. With `maxPages` above 0, a search that
-// would go on past page `maxPages` ends there as PageLimitReached, with no
+// and the result list to be empty. With `limits.maxPages` above 0, a search
+// that would go on past that page ends there as PageLimitReached, with no
 // message box and the last progress text left in the status line; 0 sets no
-// limit.
-AnalysisResult AnalyseResultPages(SearchWindow& window, int maxPages = 0);
+// limit. Next pages are loaded with `limits.stopDuringDownload`.
+AnalysisResult AnalyseResultPages(SearchWindow& window, const SearchLimits& limits = {});
 
 }  // namespace sorvik

@@ -29,8 +29,12 @@ bool ToLocalTime(std::time_t time, std::tm& local) {
 #endif
 }
 
+// Bytes written as themselves. '&', '=' and '#' are encoded too: written
+// as themselves they would end the q value (a keyword "H&M" would search for
+// "H") or start the address's fragment, and the rest of the keyword would
+// never reach the marketplace.
 bool IsLiteral(unsigned char byte) {
-    return byte != 0 && std::strchr("!#$&()*./:;=@", byte) != nullptr;
+    return byte != 0 && std::strchr("!$()*./:;@", byte) != nullptr;
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ std::string ItemHost();
 std::string MakeDateStamp(std::int64_t seconds);
 
 // The GBK keyword in UTF-8, percent-encoded byte by byte except for the
-// literal set ! # $ & ( ) * . / : ; = @. Empty when the UTF-8 form is longer
+// literal set ! $ ( ) * . / : ; @ ('&', '=' and '#' are encoded, so that the
+// whole keyword stays the q value). Empty when the UTF-8 form is longer
 // than 5120 bytes or the encoded form would not fit in 5119 bytes.
 std::string EncodeKeyword(const std::string& gbkKeyword);
 

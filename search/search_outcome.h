@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace sorvik {
 
@@ -23,9 +24,11 @@ enum class SearchOutcome {
 // What one run saw, for front ends that summarise searches.
 struct SearchReport {
     SearchOutcome outcome = SearchOutcome::None;
-    int rowsListed = 0;        // rows appended; the found item's rank when Found
-    std::optional<int> total;  // the count read from page 1, when there was one
-    int pagesRead = 0;         // result pages analysed; the last one is page pagesRead
+    int rowsListed = 0;           // rows appended; the found item's rank when Found
+    std::optional<int> total;     // the count read from page 1, when it had one (0 included)
+    int pagesRead = 0;            // result pages loaded and parsed, page 1 included; the last
+                                  // one read is page pagesRead
+    std::string downloadFailure;  // why the download failed, with a failed download
 };
 
 const char* OutcomeName(SearchOutcome outcome);

@@ -75,13 +75,20 @@ std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchR
         result = rejection->result;
     } else {
         state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
-        if (LoadResultPage(state, state.m_searchUrl, false).result ==
-            PageLoadResult::DownloadFailed) {
+        const PageLoad first =
+            LoadResultPage(state, state.m_searchUrl, false, limits.stopDuringDownload);
+        if (first.result == PageLoadResult::DownloadFailed) {
             window.ShowMessage(messages::FirstDownloadFailed());
             seen.outcome = SearchOutcome::FirstDownloadFailed;
+            seen.downloadFailure = first.failure;
             result = -1;
+        } else if (first.result == PageLoadResult::Stopped) {
+            // Only a front end that lets a stop end the transfer gets here:
+            // the search takes the stop path before it has a page.
+            window.AppendStoppedMark();
+            seen.outcome = SearchOutcome::Stopped;
         } else {
-            seen = AnalyseResultPages(window, limits.maxPages).report;
+            seen = AnalyseResultPages(window, limits).report;
         }
     }
     // A run started behind this one keeps Start disabled until it ends itself.
@@ -92,14 +99,16 @@ std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchR
 
 namespace {
 
-// Waits for the run lock, then runs one search. `began` runs once the lock is
-// held, before the run's first step.
+// Waits for the run lock, then runs one search. `begin` runs once the lock
+// is held, before the run's first step; when it returns false (the run was
+// cancelled while it waited) the run ends there and leaves the window as it
+// is.
 std::int32_t RunWhenFree(SearchWindow& window, const SearchLimits& limits, SearchReport* report,
-                         const std::function<void()>& began) {
+                         const std::function<bool()>& begin) {
     // Hold the tracker, not the window, for the lock: it outlives the window.
     std::shared_ptr<WorkerTracker> workers = window.Workers();
     std::lock_guard<std::mutex> oneRunAtATime(workers->RunLock());
-    began();
+    if (!begin()) return 0;
     return RunSearch(window, limits, report);
 }
 
@@ -113,19 +122,19 @@ std::int32_t SearchThreadProc(SearchWindow& window, SearchOutcome* outcome) {
 
 std::int32_t SearchThreadProc(SearchWindow& window, const SearchLimits& limits,
                               SearchReport* report) {
-    return RunWhenFree(window, limits, report, [] {});
+    return RunWhenFree(window, limits, report, [] { return true; });
 }
 
 bool StartSearchWorker(SearchWindow& window) {
     std::shared_ptr<WorkerTracker> workers = window.Workers();
-    workers->Enter();
+    const std::uint64_t ticket = workers->Enter();
     try {
-        std::thread([workers, &window] {
-            RunWhenFree(window, SearchLimits{}, nullptr, [&] { workers->Began(); });
+        std::thread([workers, ticket, &window] {
+            RunWhenFree(window, SearchLimits{}, nullptr, [&] { return workers->Begin(ticket); });
             workers->Leave();
         }).detach();
     } catch (const std::system_error&) {
-        workers->Began();
+        workers->Begin(ticket);
         workers->Leave();
         return false;
     }
@@ -147,15 +156,24 @@ bool WorkerTracker::RunQueued() {
     return m_queued > 0;
 }
 
-void WorkerTracker::Enter() {
+void WorkerTracker::CancelQueuedRuns() {
+    std::lock_guard<std::mutex> lock(m_countLock);
+    m_cancelledUpTo = m_lastTicket;
+    m_queued = 0;
+}
+
+std::uint64_t WorkerTracker::Enter() {
     std::lock_guard<std::mutex> lock(m_countLock);
     ++m_alive;
     ++m_queued;
+    return ++m_lastTicket;
 }
 
-void WorkerTracker::Began() {
+bool WorkerTracker::Begin(std::uint64_t ticket) {
     std::lock_guard<std::mutex> lock(m_countLock);
+    if (ticket <= m_cancelledUpTo) return false;  // no longer counted as queued
     --m_queued;
+    return true;
 }
 
 void WorkerTracker::Leave() {

@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <mutex>
 
+#include "search_limits.h"
 #include "search_outcome.h"
 #include "search_window.h"
 
 namespace sorvik {
-
-// What a front end may limit in one run.
-struct SearchLimits {
-    int maxPages = 0;  // result pages to read at most; 0: no limit
-};
 
 // One run on `window`'s state: validates the form, builds the first address,
 // loads the first page and analyses the pages. Returns 0 when a field was
@@ -51,19 +47,31 @@ class WorkerTracker {
     // that earlier worker must then leave the Start button as it is.
     bool RunQueued();
 
+    // Cancels every run that waits for an earlier worker now: none of them
+    // will begin. A Stop pressed after Start stops that run even when it
+    // has not begun yet. Runs started later are not affected.
+    void CancelQueuedRuns();
+
     // Used by the workers: Enter when a worker is started (its run is queued
-    // until Began), Leave when it has ended.
-    void Enter();
-    void Began();
+    // until Begin), Leave when it has ended. Enter gives the run's ticket;
+    // Begin takes it and returns false when the run was cancelled while
+    // queued, which must then not run at all.
+    std::uint64_t Enter();
+    bool Begin(std::uint64_t ticket);
     void Leave();
     std::mutex& RunLock() { return m_runLock; }
 
   private:
+    // Held by the run that works on the window's state, and waited for by
+    // the runs queued behind it.
     std::mutex m_runLock;
+    // Guards the counts and tickets below.
     std::mutex m_countLock;
     std::condition_variable m_idle;
-    int m_alive = 0;
-    int m_queued = 0;
+    int m_alive = 0;                    // workers started and not yet ended
+    int m_queued = 0;                   // runs waiting to begin, cancelled ones left out
+    std::uint64_t m_lastTicket = 0;     // the ticket of the run started last
+    std::uint64_t m_cancelledUpTo = 0;  // runs with a ticket up to this one never begin
 };
 
 }  // namespace sorvik

@@ -34,6 +34,11 @@ void SearchWindow::AppendStoppedMark() {
     });
 }
 
+void SearchWindow::RequestStop() {
+    m_state.m_stopRequested.store(true);
+    m_workers->CancelQueuedRuns();
+}
+
 void SearchWindow::EnableStartUnlessQueued() {
     RunExclusive([this] {
         if (!m_workers->RunQueued()) EnableStart();

@@ -62,6 +62,10 @@ class SearchWindow {
     virtual void AppendResultRow(const ResultRow& row) = 0;
     // Enables the Start button.
     virtual void EnableStart() = 0;
+    // What the Stop button asks of the search: raises the stop flag, and
+    // cancels a run that still waits for the previous worker to end, so
+    // that it never begins. Safe on any thread.
+    void RequestStop();
     // Enables the Start button unless a run is queued behind the running
     // one: that run keeps Start disabled until it has ended. Tested and done
     // as one step, so that a Start pressed meanwhile is never undone.

@@ -182,7 +182,8 @@ TEST_F(CliSearch, RejectsIncompleteOrMalformedForms) {
         {{"--mode", "2", "--seller", "s"}, "关键词和用户名不能为空"},
         {{"--mode", "3", "--item", item}, "关键词和宝贝链接不能为空"},
         {{"--mode", "3", "--keyword", "k"}, "关键词和宝贝链接不能为空"},
-        {{"--keyword", "k", "--item", "https://" + market.Host() + "/item.htm?id=1"}, badLink},
+        // An https link is taken as its http form only on the item host.
+        {{"--keyword", "k", "--item", "https://elsewhere.example/item.htm?id=1"}, badLink},
         {{"--keyword", "k", "--item", " " + item}, badLink},
         {{"--keyword", "k", "--item", "http://" + market.Host() + "/item.htm?ID=1"}, badLink},
     };

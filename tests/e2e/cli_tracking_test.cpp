@@ -95,21 +95,26 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
     DemoMarket market;
     const std::string link = "http://" + market.Host() + "/item.htm?id=10000000055";
     // As a Windows editor saves it: byte-order mark and CR LF line ends.
-    dir.Write("batch.txt", "\xEF\xBB\xBF# keywords to watch\r\nabc\r\n\r\nabc\t深夜小铺\r\nabc\t" +
-                               link + "\nabc\tnobody\n\tshop A\nabc\thttps://" + market.Host() +
-                               "/item.htm?id=10000000001\na\tb\tc\n");
+    // Line 8's link is copied from a browser (https); line 10 has blanks
+    // around its fields, the ideographic space among them.
+    dir.Write("batch.txt",
+              "\xEF\xBB\xBF# keywords to watch\r\nabc\r\n\r\nabc\t深夜小铺\r\nabc\t" + link +
+                  "\nabc\tnobody\n\tshop A\nabc\thttps://" + market.Host() +
+                  "/item.htm?id=10000000001\na\tb\tc\n  abc\xE3\x80\x80\t 深夜小铺 \t\n");
     CliRun run =
         RunCli(market, dir, {"--batch", "batch.txt", "--format", "json", "--output", "out"},
                {{"TZ", "CST-8"}});
-    EXPECT_EQ(run.exitStatus, 2) << run.err;  // lines 7 to 9 could not be checked
+    EXPECT_EQ(run.exitStatus, 2) << run.err;  // lines 7 and 9 could not be checked
     EXPECT_TRUE(run.rows.empty());            // everything went to the output file
     EXPECT_NE(run.err.find("line 9: cannot use this line"), std::string::npos) << run.err;
-    EXPECT_NE(
-        run.err.find("line 7: keyword \"\", seller \"shop A\"\nmessage: 关键词和用户名不能为空"),
-        std::string::npos);
+    // A rejected line has its message and no empty status line.
+    EXPECT_NE(run.err.find("line 7: keyword \"\", seller \"shop A\"\nmessage: "
+                           "关键词和用户名不能为空\nline 8:"),
+              std::string::npos)
+        << run.err;
 
     Records records = ReadBack("json", dir.File("out"));
-    ASSERT_EQ(records.size(), 7u);
+    ASSERT_EQ(records.size(), 8u);
     const std::regex localTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\+08:00)");
     for (auto& record : records) {
         ASSERT_EQ(record.size(), 10u);
@@ -126,9 +131,11 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
             {kSummaryKeys, "abc", "nobody", "2", "not_found", "<null>", "100", "3", "3"},
             {kSummaryKeys, "", "shop A", "2", "form_rejected", "<null>", "<null>", "<null>", "0"},
             {kSummaryKeys, "abc", "https://" + market.Host() + "/item.htm?id=10000000001", "3",
-             "form_rejected", "<null>", "<null>", "<null>", "0"},
-            {kSummaryKeys, "a", "b\tc", "2", "form_rejected", "<null>", "<null>", "<null>", "0"}}));
-    EXPECT_EQ(market.Requests().size(), 10u);  // 3 + 2 + 2 + 3 pages, nothing for lines 7 to 9
+             "found", "1", "100", "1", "1"},
+            {kSummaryKeys, "a", "b\tc", "2", "form_rejected", "<null>", "<null>", "<null>", "0"},
+            {kSummaryKeys, "abc", "深夜小铺", "2", "found", "57", "100", "2", "2"}}));
+    // 3 + 2 + 2 + 3 + 1 + 2 pages, nothing for lines 7 and 9.
+    EXPECT_EQ(market.Requests().size(), 13u);
 
     // A check whose download failed is never written as not ranked.
     DemoMarket failing({"--fail-page", "2"});
@@ -286,8 +293,9 @@ TEST_F(CliTracking, MaxPagesEndsASearchAtTheLimit) {
     EXPECT_EQ(market.Requests().size(), 5u);
 }
 
-TEST_F(CliTracking, AStopDuringABatchKeepsWhatWasWritten) {
-    DemoMarket market({"--slow-page", "2", "--slow-ms", "3000"});
+TEST_F(CliTracking, AStopDuringAStalledDownloadEndsTheBatchAtOnceAndKeepsWhatWasWritten) {
+    // Page 2 stalls for two minutes, longer than the download would wait.
+    DemoMarket market({"--slow-page", "2", "--slow-ms", "120000"});
     dir.Write("batch.txt", "abc\t小美的店\nabc\tnobody\nabc\n");
     BackgroundProcess cli(
         {SORVIK_CLI, "--batch", "batch.txt", "--output", "out.tsv", "--history", "history.jsonl"},
@@ -296,8 +304,11 @@ TEST_F(CliTracking, AStopDuringABatchKeepsWhatWasWritten) {
     for (int i = 0; i < 500 && market.Requests().size() < 3; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_EQ(market.Requests().size(), 3u);
+    const auto signalled = std::chrono::steady_clock::now();
     cli.Signal(SIGINT);
     ProcessResult result = cli.Wait();
+    // The transfer is ended, not waited for (a minute without data).
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
     EXPECT_EQ(result.exitStatus, 130) << result.err;
     EXPECT_EQ(market.Requests().size(), 3u);  // line 3 never started
 
@@ -351,6 +362,7 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
     dir.Write("history.jsonl", "{\"keyword\":\"abc\",\"outcome\":\"finished\"}\n");
     dir.Write("plain", "");
     std::filesystem::create_directory(dir.File("folder"));
+    std::filesystem::create_hard_link(dir.File("good.txt"), dir.File("linked.txt"));
     const std::vector<std::vector<std::string>> cases = {
         {"--batch", "missing.txt"},
         {"--batch", "gbk.txt"},
@@ -363,6 +375,12 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
         {"--batch", "good.txt", "--history", "plain/history.jsonl"},
         {"--batch", "good.txt", "--output", "folder"},
         {"--batch", "good.txt", "--output", "missing/out.tsv"},
+        {"--keyword", "abc", "--rows"},
+        // Two options naming one file, however it is spelled.
+        {"--batch", "good.txt", "--output", "./history.jsonl"},
+        {"--batch", "good.txt", "--output", dir.File("good.txt")},
+        {"--batch", "linked.txt", "--history", "good.txt"},
+        {"--batch", "good.txt", "--history", "new.jsonl", "--output", "folder/../new.jsonl"},
     };
     auto listing = [&] {
         std::vector<std::string> names;
@@ -388,6 +406,82 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
         EXPECT_EQ(listing(), before) << name;
     }
     EXPECT_TRUE(market.Requests().empty());
+}
+
+TEST_F(CliTracking, TheKeywordReachesTheMarketplaceWholeAndCountsAreWhatWasRead) {
+    // '&', '=' and '#' are encoded: the whole keyword is the q value.
+    DemoMarket market;
+    CliRun run = RunCli(market, dir, {"--keyword", "H&M 连衣裙#2=", "--summary"});
+    ASSERT_EQ(market.Requests().size(), 3u) << run.err;
+    const std::string q = "&q=%48%26%4D%20%E8%BF%9E%E8%A1%A3%E8%A3%99%23%32%3D";
+    const std::string first = market.Requests()[0];
+    EXPECT_EQ(first.substr(first.size() - q.size()), q);
+    EXPECT_EQ(market.Requests()[1].find(q + "&bcoffset=4&s=40"), first.size() - q.size());
+
+    // A first page that counts no results: a total of 0, and one page read.
+    DemoMarket empty({"--total", "0"});
+    run = RunCli(empty, dir, {"--keyword", "abc", "--seller", "x", "--summary"});
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    ASSERT_EQ(run.rows.size(), 1u);
+    EXPECT_EQ(std::vector<std::string>(run.rows[0].begin() + 3, run.rows[0].begin() + 8),
+              (std::vector<std::string>{"no_items", "", "0", "1", "1"}));
+}
+
+TEST_F(CliTracking, TwoRunsIntoOneOutputFileLeaveOneRunsOutputWhole) {
+    // As a scheduler starts them: at the same time, each in a folder of its
+    // own, both writing the same file.
+    DemoMarket market({"--slow-page", "2", "--slow-ms", "300"});
+    WorkDir first, second;
+    first.Write("batch.txt", "abc\nabc\t末位小店\n");
+    second.Write("batch.txt", "xyz\nxyz\t末位小店\nxyz\tnobody\n");
+    const std::string output = dir.File("ranks.csv");
+    const std::map<std::string, std::string> env = {{"SORVIK_SEARCH_HOST", market.Host()},
+                                                    {"SORVIK_ITEM_HOST", market.Host()}};
+    std::vector<std::unique_ptr<BackgroundProcess>> runs;
+    for (const WorkDir* folder : {&first, &second})
+        runs.push_back(std::make_unique<BackgroundProcess>(
+            std::vector<std::string>{SORVIK_CLI, "--batch", "batch.txt", "--format", "csv",
+                                     "--output", output},
+            folder->Path(), env));
+    for (auto& run : runs) {
+        ProcessResult result = run->Wait();
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+    }
+
+    // The file is one run's output: its header and all its lines, nothing
+    // of the other; no temporary file is left.
+    const Records records = ReadBack("csv", output);
+    ASSERT_GE(records.size(), 4u);
+    const std::string keyword = records[2][0];
+    ASSERT_TRUE(keyword == "abc" || keyword == "xyz") << keyword;
+    EXPECT_EQ(records.size(), keyword == "abc" ? 4u : 5u);
+    for (std::size_t i = 2; i < records.size(); ++i) {
+        ASSERT_EQ(records[i].size(), 9u);
+        EXPECT_EQ(records[i][0], keyword);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+}
+
+TEST_F(CliTracking, AWorkingFolderThatCannotBeWrittenIsSaidSo) {
+    DemoMarket market;
+    const std::map<std::string, std::string> env = {{"SORVIK_SEARCH_HOST", market.Host()},
+                                                    {"SORVIK_ITEM_HOST", market.Host()}};
+    // A folder where nobody may create files, not even root: before any search.
+    CliRun run = ParseCliOutput(RunProcess({SORVIK_CLI, "--keyword", "abc"}, "/proc", env));
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    EXPECT_EQ(run.err.rfind("sorvik-cli: cannot write the working files", 0), 0u) << run.err;
+    EXPECT_TRUE(market.Requests().empty());
+
+    // A working file that can't be written: the download fails with its
+    // message, and stderr says why.
+    std::filesystem::create_directory(dir.File("data.html"));
+    run = RunCli(market, dir, {"--keyword", "abc"});
+    EXPECT_EQ(run.exitStatus, 3) << run.err;
+    EXPECT_EQ(run.messages, std::vector<std::string>{"网络连接失败1"});
+    EXPECT_NE(run.err.find("sorvik-cli: the download failed: cannot write data.html: "),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

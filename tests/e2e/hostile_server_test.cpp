@@ -4,6 +4,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "child_process.h"
@@ -126,6 +127,7 @@ TEST_F(HostileServer, ErrorsEmptyBodiesGarbageAndHugeBodies) {
         std::function<void(httplib::Response&)> answer;
         int exitStatus;
         std::string message;
+        bool overSizeLimit = false;
     } cases[] = {
         {"404", [](httplib::Response& r) { r.status = 404; }, 3, "网络连接失败1"},
         {"503 with a page",
@@ -144,17 +146,42 @@ TEST_F(HostileServer, ErrorsEmptyBodiesGarbageAndHugeBodies) {
              r.set_content(garbage, "application/octet-stream");
          },
          1, "没有查询到任何宝贝"},
+        {"15 MB body",
+         [](httplib::Response& r) {
+             r.set_content(RawResultPage(1, 2, 2, false, std::string(15 << 20, 'x')), "text/html");
+         },
+         0, "查找进度:2/2 第1页->查找完毕1"},
+        // A real result page is under 1 MB: past 16 MB the download fails,
+        // whether the size is announced or the body never ends.
         {"20 MB body",
          [](httplib::Response& r) {
              r.set_content(RawResultPage(1, 2, 2, false, std::string(20 << 20, 'x')), "text/html");
          },
-         0, "查找进度:2/2 第1页->查找完毕1"},
+         3, "网络连接失败1", true},
+        {"a body without end",
+         [](httplib::Response& r) {
+             r.set_chunked_content_provider(
+                 "text/html", [](std::size_t offset, httplib::DataSink& sink) {
+                     static const std::string chunk(64 << 10, 'x');
+                     // Bounded: 64 MB at most, or until the client hangs up.
+                     if (offset >= (64u << 20) || !sink.write(chunk.data(), chunk.size()))
+                         sink.done();
+                     return true;
+                 });
+         },
+         3, "网络连接失败1", true},
     };
     for (const Case& c : cases) {
         PageServer server([&](int, httplib::Response& response) { c.answer(response); });
         CliRun run = Search(server.Host(), dir);
         EXPECT_EQ(run.exitStatus, c.exitStatus) << c.name << run.err;
         EXPECT_EQ(run.messages, std::vector<std::string>{c.message}) << c.name;
+        if (c.overSizeLimit) {
+            EXPECT_NE(run.err.find("the download failed: the page is larger than 16 MB"),
+                      std::string::npos)
+                << c.name << run.err;
+            EXPECT_LE(std::filesystem::file_size(dir.File("data.html")), 16u << 20) << c.name;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include "gbk_text.h"
 #include "gui_harness.h"
 #include "resource.h"
+#include "search_address.h"
 #include "search_run.h"
 #include "sorvik_dlg.h"
 
@@ -116,6 +117,17 @@ TEST(Form, EmptyKeywordIsRejectedWithAMessageAndNothingIsFetched) {
     EXPECT_EQ(dlg.State().m_sellerName, sorvik::Utf8ToGbk("某店"));
     EXPECT_FALSE(FileExists("data.html"));
     EXPECT_FALSE(FileExists("data_backup.html"));
+
+    // The dialog takes item links in their http form only.
+    ChooseRadio(dlg, IDC_MODE_ITEMLINK);
+    Edit(dlg, IDC_KEYWORD)->ChangeValue(U("连衣裙"));
+    Edit(dlg, IDC_ITEMLINK)->ChangeValue("https://" + sorvik::ItemHost() + "/item.htm?id=1");
+    ASSERT_TRUE(Click(dlg, IDC_START));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Messages().size() == 2; }, 10000));
+    ASSERT_TRUE(dlg.Workers()->WaitUntilIdle(std::chrono::seconds(5)));
+    EXPECT_EQ(recorder.Messages()[1].text.utf8_string(),
+              "请输入正确的宝贝链接,如http://" + sorvik::ItemHost() + "/item.htm?id=16421734568");
+    EXPECT_FALSE(FileExists("data.html"));
 }
 
 TEST(Form, WorkerThatCannotStartEnablesStartAgainAndSaysSo) {

@@ -63,6 +63,14 @@ bool StartEnabled(CsorvikDlg& dlg) {
     return dlg.FindWindow(IDC_START)->IsEnabled();
 }
 
+// A Start press delivered whatever the button's state, as a second click
+// that was queued before the first one disabled the button.
+void PressStartEvenIfDisabled(CsorvikDlg& dlg) {
+    wxCommandEvent click(wxEVT_BUTTON, IDC_START);
+    click.SetEventObject(dlg.FindWindow(IDC_START));
+    dlg.ProcessWindowEvent(click);
+}
+
 // Presses Start and dispatches events until the search has ended. Returns
 // false when it did not end within `timeoutMs`.
 bool SearchToTheEnd(CsorvikDlg& dlg, int timeoutMs) {
@@ -206,6 +214,54 @@ TEST_F(SearchTest, StopDuringSearchThenStartAgainWhileTheOldWorkerStillRuns) {
     EXPECT_EQ(Edit(dlg, IDC_STATUS)->GetValue(),
               Filled("查找进度:%d/%d 第%d页->查找完毕1", 80, 80, 2));
     ASSERT_EQ(m_recorder.Messages().size(), 1u);
+}
+
+TEST_F(SearchTest, AStopWhileTheNextSearchWaitsForTheOldWorkerCancelsIt) {
+    RequestLog log;
+    DemoMarket demo(
+        {"--items", "80", "--slow-page", "2", "--slow-ms", "2500", "--log", log.Path()});
+    ASSERT_TRUE(demo.Running());
+    CsorvikDlg dlg(nullptr, m_recorder.Seams());
+    dlg.Show();
+    Edit(dlg, IDC_KEYWORD)->ChangeValue(U("连衣裙"));
+    wxListCtrl* list = Results(dlg);
+    const wxString stopped = Filled("查找进度:%d/%d 第%d页", 40, 80, 1) + U(" -> 已停止查询");
+    // Start, and Stop once page 2 is on its slow way.
+    auto startThenStopOnPageTwo = [&](std::size_t requestsBefore) {
+        ASSERT_TRUE(Click(dlg, IDC_START));
+        ASSERT_TRUE(PumpUntil([&] { return log.Requests() >= requestsBefore + 2; }, 20000));
+        ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 40; }, 20000));
+        ASSERT_TRUE(Click(dlg, IDC_STOP));
+    };
+
+    // Start, Stop; Start again while the old worker still downloads, and
+    // Stop again: the waiting search never begins.
+    startThenStopOnPageTwo(0);
+    ASSERT_TRUE(Click(dlg, IDC_START));
+    EXPECT_FALSE(StartEnabled(dlg));
+    ASSERT_TRUE(Click(dlg, IDC_STOP));
+    EXPECT_TRUE(StartEnabled(dlg));
+    EXPECT_EQ(Edit(dlg, IDC_STATUS)->GetValue(), stopped);
+    ASSERT_TRUE(PumpUntil([&] { return dlg.Workers()->Idle(); }, 20000));
+    Pump(300);
+    EXPECT_EQ(log.Requests(), 2u);
+    EXPECT_EQ(list->GetItemCount(), 40);
+    EXPECT_EQ(Edit(dlg, IDC_STATUS)->GetValue(), stopped);
+    EXPECT_TRUE(StartEnabled(dlg));
+    EXPECT_TRUE(m_recorder.Messages().empty());
+
+    // Start, Stop, then Start twice while the old worker still runs: one
+    // search waits for it, and it runs whole once.
+    startThenStopOnPageTwo(2);
+    PressStartEvenIfDisabled(dlg);
+    PressStartEvenIfDisabled(dlg);
+    ASSERT_TRUE(PumpUntil([&] { return StartEnabled(dlg) && dlg.Workers()->Idle(); }, 30000));
+    Pump(300);
+    EXPECT_EQ(log.Requests(), 6u);
+    EXPECT_EQ(list->GetItemCount(), 80);
+    EXPECT_EQ(Edit(dlg, IDC_STATUS)->GetValue(),
+              Filled("查找进度:%d/%d 第%d页->查找完毕1", 80, 80, 2));
+    EXPECT_EQ(m_recorder.Messages().size(), 1u);
 }
 
 TEST_F(SearchTest, WorkerStopPathAddsTheMarkOnceWhenStoppedBetweenPages) {

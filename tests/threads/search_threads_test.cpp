@@ -138,6 +138,43 @@ TEST_F(SearchThreads, AStopAfterPageTwosDownloadDropsItsCleaningUnwritten) {
     }
 }
 
+// A stop raised while page 1 downloads: the dialog lets the download end
+// and takes the stop path before the first walk, with page 1 read; a front
+// end that asks for it has the transfer ended at once.
+TEST_F(SearchThreads, AStopDuringTheFirstDownloadEndsItOnlyWhenTheFrontEndAsks) {
+    for (StopDuringDownload choice :
+         {StopDuringDownload::LetItFinish, StopDuringDownload::EndTransfer}) {
+        TestWindow window;
+        PageServer server([&](int, httplib::Response& response) {
+            window.State().m_stopRequested = true;
+            std::this_thread::sleep_for(1500ms);
+            response.set_content(RawResultPage(1, 40, 100, true), "text/html; charset=gbk");
+        });
+        PointAt(server);
+        window.FillForm("abc", "", "");
+        // The run clears the flag as its first step; the server raises it.
+        SearchLimits limits;
+        limits.stopDuringDownload = choice;
+        SearchReport report;
+        const auto start = std::chrono::steady_clock::now();
+        SearchThreadProc(window, limits, &report);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(report.outcome, SearchOutcome::Stopped);
+        EXPECT_TRUE(window.Rows().empty());
+        EXPECT_TRUE(window.Messages().empty());
+        EXPECT_EQ(window.Status(), kStopped);
+        if (choice == StopDuringDownload::LetItFinish) {
+            EXPECT_GE(took, 1500ms + 500ms + 100ms);  // the answer, and both pauses
+            EXPECT_EQ(report.total, 100);
+            EXPECT_EQ(report.pagesRead, 1);
+        } else {
+            // Ended before the page came: nothing of it was read.
+            EXPECT_EQ(report.total, std::nullopt);
+            EXPECT_EQ(report.pagesRead, 0);
+        }
+    }
+}
+
 TEST_F(SearchThreads, AStopDuringAWalkEndsThePageAndTheSearchWithItsMessage) {
     auto server = Market(1, 0ms, 20000);
     PointAt(*server);
@@ -172,30 +209,49 @@ TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForItAndKeepsStartDis
     PointAt(*server);
     TestWindow window;
     window.FillForm("abc", "", "");
-    auto pressStop = [&] {  // what the Stop button does after its pause
-        window.State().m_stopRequested = true;
+    auto pressStop = [&] {  // what the Stop button does, but for its pause
+        window.RequestStop();
         window.EnableStartUnlessQueued();
         window.AppendStoppedMark();
     };
+    auto count = [&](const char* call) {
+        const std::vector<std::string> calls = window.Calls();
+        return std::count(calls.begin(), calls.end(), call);
+    };
     ASSERT_TRUE(StartSearchWorker(window));
     ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
-    // Stop, and Start again at once, while page 2 is still on its way; then
-    // Stop once more while the new run still waits for the old worker.
+    // Stop, and Start again at once, while page 2 is still on its way: the
+    // new run waits for the old worker, and Start stays disabled.
     pressStop();
     EXPECT_EQ(window.EnableStartCount(), 1);
     ASSERT_TRUE(StartSearchWorker(window));
     EXPECT_TRUE(window.Workers()->RunQueued());
-    pressStop();
     EXPECT_EQ(window.EnableStartCount(), 1);
+    // Stop once more while it still waits: it never begins. Start is
+    // enabled as after any Stop, and the status line keeps its mark.
+    pressStop();
+    EXPECT_FALSE(window.Workers()->RunQueued());
+    EXPECT_EQ(window.EnableStartCount(), 2);
     ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
+    EXPECT_EQ(count("clear"), 1);
+    EXPECT_EQ(window.Rows().size(), 40u);
+    EXPECT_EQ(window.Status(), "查找进度:40/80 第1页" + kStopped);
+    EXPECT_TRUE(window.State().m_stopRequested);
+    EXPECT_EQ(m_highestPageAsked, 2);
+    EXPECT_TRUE(window.Messages().empty());
 
-    // Exactly two runs, the second begun after the first had ended and run
-    // whole; neither the old worker's end nor the second Stop enabled Start,
-    // only the end of the last run did.
-    const std::vector<std::string> calls = window.Calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "clear"), 2);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "enable"), 2);
-    EXPECT_EQ(calls.back(), "enable");
+    // A Start after that Stop queues a run as ever: it begins once the old
+    // worker has ended and runs whole, and only its end enables Start.
+    m_highestPageAsked = 0;
+    ASSERT_TRUE(StartSearchWorker(window));
+    ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
+    pressStop();
+    ASSERT_TRUE(StartSearchWorker(window));
+    const int enabledBefore = window.EnableStartCount();
+    ASSERT_TRUE(window.Workers()->WaitUntilIdle(30s));
+    EXPECT_EQ(count("clear"), 3);
+    EXPECT_EQ(window.EnableStartCount(), enabledBefore + 1);
+    EXPECT_EQ(window.Calls().back(), "enable");
     const auto rows = window.Rows();
     ASSERT_EQ(rows.size(), 80u);
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].rank, std::to_string(i + 1));

@@ -20,13 +20,15 @@ TEST(EncodeKeyword, EncodesEveryByteOutsideTheLiteralSet) {
     EXPECT_EQ(Encoded("A1"), "%41%31");
     EXPECT_EQ(Encoded("中"), "%E4%B8%AD");
     EXPECT_EQ(Encoded("连衣裙 2013"), "%E8%BF%9E%E8%A1%A3%E8%A3%99%20%32%30%31%33");
-    EXPECT_EQ(Encoded("a&b=c"), "%61&%62=%63");
+    // '&', '=' and '#' would split the keyword off the q value: encoded.
+    EXPECT_EQ(Encoded("a&b=c"), "%61%26%62%3D%63");
+    EXPECT_EQ(Encoded("H&M#2"), "%48%26%4D%23%32");
     EXPECT_EQ(Encoded("x/y.z"), "%78/%79.%7A");
     EXPECT_EQ(Encoded("-_~+,?%"), "%2D%5F%7E%2B%2C%3F%25");
     EXPECT_EQ(Encoded("a\tb"), "%61%09%62");
     EXPECT_EQ(Encoded("  "), "%20%20");
     EXPECT_EQ(Encoded("'"), "%27");
-    EXPECT_EQ(Encoded("!#$&()*./:;=@"), "!#$&()*./:;=@");
+    EXPECT_EQ(Encoded("!$()*./:;@"), "!$()*./:;@");
     EXPECT_EQ(Encoded(""), "");
 }
 
