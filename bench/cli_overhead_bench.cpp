@@ -65,7 +65,7 @@ class RowKeepingWindow : public CliWindow {
   public:
     explicit RowKeepingWindow(std::FILE* messages)
         : CliWindow(
-              "abc", "", "", [](const RowRecord&) {}, messages) {}
+              SearchForm{1, "abc", "", ""}, [](const RowRecord&) {}, messages) {}
     void AppendResultRow(const ResultRow& row) override { rows.push_back(row); }
     std::vector<ResultRow> rows;
 };
@@ -204,7 +204,7 @@ void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phase
 
     // The same rows as sorvik-cli writes them: a line each, flushed at once.
     CliWindow cli(
-        "abc", "", "",
+        SearchForm{1, "abc", "", ""},
         [rowsFile](const RowRecord& row) {
             const std::string line = FormatRow(OutputFormat::Tsv, row);
             std::fwrite(line.data(), 1, line.size(), rowsFile);

@@ -7,18 +7,16 @@
 
 namespace sorvik {
 
-CliSearchResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
-                             CliWindow::RowSink rows, FinalStatus finalStatus) {
-    CliWindow window(form.keyword, form.seller, form.item, std::move(rows), stderr);
-    window.State().m_searchMode.store(form.mode);
+CheckResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
+                         CliWindow::RowSink rows, FinalStatus finalStatus) {
+    CliWindow window(form, std::move(rows), stderr);
     InstallStopSignals(&window.State().m_stopRequested);
 
-    CliSearchResult result;
-    std::thread worker([&] { SearchThreadProc(window, limits, &result.report); });
+    CheckResult result;
+    std::thread worker([&] { result = RunCheck(window, limits); });
     worker.join();
     InstallStopSignals(nullptr);  // the window's flag goes away with it
 
-    result.stopRequested = window.State().m_stopRequested.load();
     if (!result.report.downloadFailure.empty())
         std::fprintf(stderr, "sorvik-cli: the download failed: %s\n",
                      result.report.downloadFailure.c_str());

@@ -1,11 +1,11 @@
 // What sorvik-cli needs of the platform around it: its arguments and file
 // names in UTF-8, its output streams as plain bytes, whether a stream is a
 // terminal it may draw progress on, and an allocator suited to its threads.
-// The console front end's only other platform file is stop_signal.cpp.
+// The console front end's only other platform file is stop_signal.cpp; files
+// named in UTF-8 are the tracking library's (file_names.h).
 #pragma once
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,17 +32,5 @@ void KeepMemoryForTheNextPage();
 // True when `stream` is a terminal that understands the cursor controls the
 // progress line uses.
 bool IsProgressTerminal(std::FILE* stream);
-
-// A file name given in UTF-8 as a path, and the file opened by it.
-std::filesystem::path PathFromUtf8(const std::string& utf8);
-std::FILE* OpenUtf8(const std::string& utf8Path, const char* mode);
-
-// Creates the file `utf8Path` and opens it for writing bytes; fails (errno
-// EEXIST) when something of that name exists already, so that no two
-// writers ever share the file.
-std::FILE* CreateNewUtf8(const std::string& utf8Path);
-
-// This process's id, to tell its files from another run's.
-long ProcessId();
 
 }  // namespace sorvik

@@ -1,21 +1,18 @@
 #include "tracking.h"
 
-#include <cerrno>
-#include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "batch_file.h"
 #include "cli_search.h"
-#include "console.h"
 #include "output_file.h"
 #include "rank_history.h"
 #include "same_file.h"
-#include "search_address.h"
+#include "search_form.h"
 #include "stop_signal.h"
 #include "summary.h"
+#include "working_folder.h"
 
 namespace sorvik {
 namespace {
@@ -28,30 +25,12 @@ struct SearchRequest {
     std::string problem;  // why a batch line cannot be used
 };
 
-// The item link as the form takes it. Links copied from a browser are
-// https; an https link of the item host is taken as its http form, since
-// the item is matched by its id and the scheme plays no part.
-std::string FormItemLink(const std::string& link) {
-    const std::string https = "https://" + ItemHost();
-    if (link.size() < https.size()) return link;
-    std::string scheme = link.substr(0, 8);
-    for (char& c : scheme)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (scheme != "https://" || link.compare(8, https.size() - 8, https, 8) != 0) return link;
-    return "http://" + link.substr(8);
-}
-
 std::vector<SearchRequest> RequestsOf(const std::vector<BatchLine>& lines) {
     std::vector<SearchRequest> requests;
     for (const BatchLine& line : lines) {
         SearchRequest request;
         request.lineNumber = line.number;
-        request.form.mode = line.Mode();
-        request.form.keyword = line.keyword;
-        if (request.form.mode == kModeItemLink)
-            request.form.item = FormItemLink(line.target);
-        else
-            request.form.seller = line.target;
+        request.form = FormOf(line);
         request.target = line.target;
         request.problem = line.problem;
         requests.push_back(std::move(request));
@@ -133,30 +112,6 @@ std::optional<std::string> SharedFile(const CliOptions& options) {
     return std::nullopt;
 }
 
-// The working files (data.html, data_backup.html) are written in the
-// current directory: tried with a file of this run's own, so that a folder
-// that can't be written is reported before any search instead of as a
-// failed download.
-bool WorkingFolderWritable(std::string& error) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string probe =
-            ".sorvik-write-check-" + std::to_string(ProcessId()) + "-" + std::to_string(attempt);
-        if (FILE* file = CreateNewUtf8(probe)) {
-            std::fclose(file);
-            std::error_code ignored;
-            std::filesystem::remove(PathFromUtf8(probe), ignored);
-            return true;
-        }
-        if (errno == EEXIST) continue;
-        break;
-    }
-    std::error_code ec;
-    const std::string folder = std::filesystem::current_path(ec).u8string();
-    error = "cannot write the working files (data.html, data_backup.html) in " +
-            (folder.empty() ? std::string(".") : folder) + ": " + std::strerror(errno);
-    return false;
-}
-
 }  // namespace
 
 int RunSearches(const CliOptions& options) {
@@ -174,10 +129,17 @@ int RunSearches(const CliOptions& options) {
     // Every input is checked before anything is created.
     std::optional<RankHistory> history;
     if (!options.historyFile.empty()) {
-        history.emplace(stderr);
+        history.emplace([](const std::string& warning) {
+            std::fprintf(stderr, "sorvik-cli: warning: %s\n", warning.c_str());
+        });
         if (!history->Load(options.historyFile, error)) return BadInput(error);
     }
-    if (!WorkingFolderWritable(error)) return BadInput(error);
+    // The working files are written in the current directory: a folder
+    // that can't be written is reported before any search, not as a
+    // failed download.
+    if (std::optional<std::string> reason = CannotCreateFilesIn("."))
+        return BadInput("cannot write the working files (data.html, data_backup.html) in " +
+                        CurrentFolderName() + ": " + *reason);
     OutputFile output;
     if (!output.Open(options.outputFile, error)) return BadInput(error);
     if (history && !history->OpenForAppend(error)) return BadInput(error);
@@ -199,7 +161,7 @@ int RunSearches(const CliOptions& options) {
         const std::int32_t mode = request.form.mode;
         if (options.Batch()) DescribeLine(request);
 
-        CliSearchResult result;
+        CheckResult result;
         std::string outcome = "form_rejected";
         if (!request.problem.empty()) {
             std::fprintf(stderr, "line %d: cannot use this line: %s\n", request.lineNumber,

@@ -139,10 +139,11 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
 
     // A check whose download failed is never written as not ranked.
     DemoMarket failing({"--fail-page", "2"});
-    dir.Write("batch.txt", "abc\tnobody\nabc\t小美的店\n");
+    // A failed download outweighs a rejected line after it.
+    dir.Write("batch.txt", "abc\tnobody\nabc\t小美的店\n\tno keyword\n");
     run = RunCli(failing, dir, {"--batch", "batch.txt"});
     EXPECT_EQ(run.exitStatus, 3) << run.err;
-    ASSERT_EQ(run.rows.size(), 2u);
+    ASSERT_EQ(run.rows.size(), 3u);
     EXPECT_EQ(run.rows[0], (std::vector<std::string>{"abc", "nobody", "2", "download_failed", "",
                                                      "100", "1", "1", run.rows[0][8]}));
     EXPECT_EQ(run.rows[1][3], "found");

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "console.h"
+#include "file_names.h"
 
 namespace sorvik {
 

@@ -1,5 +1,7 @@
 #include "summary.h"
 
+#include <utility>
+
 #include "local_time.h"
 #include "search_state.h"
 
@@ -29,9 +31,27 @@ std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) 
     return "stopped";
 }
 
+CheckOutcome CheckOutcomeNamed(const std::string& name) {
+    static const std::pair<const char*, CheckOutcome> kNames[] = {
+        {"found", CheckOutcome::Found},
+        {"not_found", CheckOutcome::NotFound},
+        {"finished", CheckOutcome::Finished},
+        {"no_items", CheckOutcome::NoItems},
+        {"download_failed", CheckOutcome::DownloadFailed},
+        {"form_rejected", CheckOutcome::FormRejected},
+        {"stopped", CheckOutcome::Stopped}};
+    for (const auto& [text, outcome] : kNames)
+        if (name == text) return outcome;
+    return CheckOutcome::Other;
+}
+
+bool IsCompletedCheck(CheckOutcome outcome) {
+    return outcome == CheckOutcome::Found || outcome == CheckOutcome::NotFound ||
+           outcome == CheckOutcome::Finished || outcome == CheckOutcome::NoItems;
+}
+
 bool IsCompletedCheck(const std::string& outcome) {
-    return outcome == "found" || outcome == "not_found" || outcome == "finished" ||
-           outcome == "no_items";
+    return IsCompletedCheck(CheckOutcomeNamed(outcome));
 }
 
 SummaryRecord MakeSummary(const std::string& keyword, const std::string& target, int mode,

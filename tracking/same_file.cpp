@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "console.h"
+#include "file_names.h"
 
 namespace sorvik {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "console.h"
+#include "file_names.h"
 
 namespace sorvik {
 
@@ -50,7 +50,10 @@ void OutputFile::Write(const std::string& text) {
 
 bool OutputFile::Finish(std::string& error) {
     if (m_temporary.empty()) return true;
-    const bool closed = std::fclose(m_file) == 0;
+    // On the disk before the rename: a power cut leaves the old file or the
+    // new one, never a renamed file that is half there.
+    const bool flushed = FlushToDisk(m_file);
+    const bool closed = std::fclose(m_file) == 0 && flushed;
     m_file = nullptr;
     std::error_code ec;
     if (m_failed || !closed) {

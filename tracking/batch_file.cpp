@@ -2,6 +2,7 @@
 
 #include "read_file.h"
 #include "search_state.h"
+#include "utf8.h"
 
 namespace sorvik {
 namespace {
@@ -16,53 +17,9 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return true;
 }
 
-// The length of the UTF-8 character at `at`, or 0 when the bytes there are
-// no well-formed character (overlong forms and surrogates included).
-std::size_t Utf8CharLength(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t i) {
-        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
-    };
-    const unsigned lead = byte(at);
-    if (lead >= 0x01 && lead < 0x80) return 1;
-    std::size_t length;
-    unsigned low = 0x80, high = 0xBF;  // the allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-    }
-    return length;
-}
+}  // namespace
 
-// The 1-based number of the first line holding a byte sequence that is no
-// UTF-8, or a zero byte; 0 when the whole text is UTF-8.
-int FirstLineThatIsNoUtf8(const std::string& text) {
-    int line = 1;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = Utf8CharLength(text, at);
-        if (length == 0) return line;
-        if (text[at] == '\n') ++line;
-        at += length;
-    }
-    return 0;
-}
-
-// `text` without the blanks at its start and end: spaces and the
-// ideographic space U+3000 that Chinese input methods type, and with
-// `tabsToo` tabs as well.
-std::string TrimBlanks(const std::string& text, bool tabsToo = false) {
+std::string TrimBlanks(const std::string& text, bool tabsToo) {
     static const std::string kIdeographicSpace = "\xE3\x80\x80";
     auto blank = [&](char c) { return c == ' ' || (tabsToo && c == '\t'); };
     std::size_t begin = 0, end = text.size();
@@ -85,6 +42,8 @@ std::string TrimBlanks(const std::string& text, bool tabsToo = false) {
     }
     return text.substr(begin, end - begin);
 }
+
+namespace {
 
 std::vector<BatchLine> ParseBatchLines(const std::string& text) {
     std::vector<BatchLine> lines;
@@ -128,11 +87,26 @@ std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std
         error = "batch file: " + error;
         return std::nullopt;
     }
-    if (const int line = FirstLineThatIsNoUtf8(*text)) {
-        error = "batch file " + path + " is not UTF-8 text (line " + std::to_string(line) + ")";
+    return ParseBatchText(*text, path, error);
+}
+
+std::optional<std::vector<BatchLine>> ParseBatchText(const std::string& text,
+                                                     const std::string& name, std::string& error) {
+    if (const int line = FirstLineThatIsNoUtf8(text)) {
+        error = "batch file " + name + " is not UTF-8 text (line " + std::to_string(line) + ")";
         return std::nullopt;
     }
-    return ParseBatchLines(*text);
+    return ParseBatchLines(text);
+}
+
+std::string FormatBatchFile(const std::vector<BatchLine>& lines) {
+    std::string text;
+    for (const BatchLine& line : lines) {
+        text += line.keyword;
+        if (!line.target.empty()) text += "\t" + line.target;
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace sorvik

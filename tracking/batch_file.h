@@ -29,4 +29,17 @@ struct BatchLine {
 // the user, when the file is missing, unreadable, or not UTF-8 text.
 std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error);
 
+// The same from text already read.
+std::optional<std::vector<BatchLine>> ParseBatchText(const std::string& text,
+                                                     const std::string& name, std::string& error);
+
+// `text` without the blanks at its start and end: spaces and the
+// ideographic space U+3000 that Chinese input methods type, and with
+// `tabsToo` tabs as well.
+std::string TrimBlanks(const std::string& text, bool tabsToo = false);
+
+// The lines as a batch file holds them: KEYWORD or KEYWORD<TAB>TARGET, each
+// ended by a line feed, in UTF-8 without a byte-order mark.
+std::string FormatBatchFile(const std::vector<BatchLine>& lines);
+
 }  // namespace sorvik

@@ -1,0 +1,285 @@
+// The tracking library: the history file read fast and the same as a full
+// JSON parser reads it, checks kept for the chart, files written whole, the
+// keyword list's text and the table's words.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "flat_json.h"
+#include "local_time.h"
+#include "output_file.h"
+#include "rank_history.h"
+#include "test_environment.h"
+#include "tracker_files.h"
+#include "tracker_table.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+namespace sorvik {
+namespace {
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class Tracking : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = MakeTempDirectory("sorvik-tracking");
+        SetEnv("TZ", "CST-8");
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string File(const std::string& name) const { return (m_dir / name).u8string(); }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(m_dir / name, std::ios::binary) << text;
+    }
+    std::filesystem::path m_dir;
+};
+
+TEST(FlatJson, ReadsWhatAFullParserReadsAndLeavesTheRestToIt) {
+    const std::vector<std::string> lines = {
+        R"({"keyword":"连衣裙","target":null,"rank":57,"x":-0,"y":1.5e3,"z":true})",
+        R"( { "keyword" : "a\"b\\c\/\n\u00e9\u4e2d\ud83d\ude00" , "rank" : null } )",
+        R"({"keyword":"k","keyword":"last"})",
+        R"({"rank":9223372036854775807,"min":-9223372036854775808,"big":18446744073709551616})",
+        R"({})",
+        R"({"keyword":"k",})",
+        R"({"keyword":"k"} x)",
+        R"({"keyword":"\ud800"})",
+        R"({"keyword":"\u12"})",
+        "{\"keyword\":\"\xFF\"}",
+        "{\"keyword\":\"a\tb\"}",
+        R"({"rank":01})",
+        R"({"rank":1.})",
+        R"({"keyword":nul})",
+        R"({"nested":{"a":1}})",
+        R"({"list":[1,2]})",
+        R"(["keyword"])",
+        R"("text")",
+    };
+    for (const std::string& line : lines) {
+        const nlohmann::json full = nlohmann::json::parse(line, nullptr, false);
+        const auto flat = ParseFlatObject(line);
+        const bool fullIsFlatObject =
+            !full.is_discarded() && full.is_object() &&
+            std::all_of(full.begin(), full.end(), [](const auto& v) { return v.is_primitive(); });
+        ASSERT_EQ(flat.has_value(), fullIsFlatObject) << line;
+        if (!flat) continue;
+        for (const auto& [key, value] : full.items()) {
+            const FlatValue* field = FindField(*flat, key);
+            ASSERT_NE(field, nullptr) << line << " " << key;
+            if (value.is_string()) {
+                EXPECT_EQ(field->kind, FlatValue::Kind::Text) << line;
+                EXPECT_EQ(field->text, value.get<std::string>()) << line;
+            } else if (value.is_number_integer() && !value.is_number_unsigned()) {
+                EXPECT_EQ(field->kind, FlatValue::Kind::Integer) << line;
+                EXPECT_EQ(field->integer, value.get<long long>()) << line;
+            } else if (value.is_null()) {
+                EXPECT_EQ(field->kind, FlatValue::Kind::Null) << line;
+            }
+        }
+    }
+}
+
+TEST_F(Tracking, TheHistoryKeepsEachChecksPointAndTheLatestWithItsChange) {
+    const std::string k = R"("keyword":"k","target":"店","mode":2,)";
+    Write("history.jsonl",
+          "{" + k +
+              R"("outcome":"found","rank":5,"page":1,"checked_at":"2026-12-01T09:00:00+08:00"})"
+              "\n"
+              "{" +
+              k +
+              R"("outcome":"download_failed","rank":null,"checked_at":"2026-12-02T09:00:00+08:00"})"
+              "\n"
+              "{" +
+              k +
+              R"("outcome":"found","rank":0,"checked_at":"2026-12-03T09:00:00+08:00"})"
+              "\n"
+              "{" +
+              k +
+              R"("outcome":"not_found","page":10,"checked_at":"2026-12-04T09:00:00+08:00"})"
+              "\n"
+              "not json\n"
+              "{" +
+              k +
+              R"("outcome":"found","rank":3,"page":1,"checked_at":"2026-12-05T09:00:00+08:00"})"
+              "\n"
+              R"({"keyword":"k","outcome":"finished","checked_at":"2026-12-05T10:00:00+08:00"})"
+              "\n"
+              "{" +
+              k + R"("outcome":"found","rank":7,)");
+    std::vector<std::string> warnings;
+    RankHistory history([&](const std::string& w) { warnings.push_back(w); }, true);
+    std::string error;
+    ASSERT_TRUE(history.Load(File("history.jsonl"), error)) << error;
+    // "rank":0 is no rank: that line is as damaged as the one that is no JSON.
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_NE(warnings[0].find("line 3: no record"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[2].find("line 8: half written"), std::string::npos) << warnings[2];
+    EXPECT_EQ(history.RecordCount(), 5u);
+
+    const RankHistory::Key key{"k", std::string("店")};
+    const std::vector<CheckPoint>* checks = history.Checks(key);
+    ASSERT_NE(checks, nullptr);
+    ASSERT_EQ(checks->size(), 4u);
+    EXPECT_EQ((*checks)[0].when, 1796086800);  // 2026-12-01 01:00 UTC
+    EXPECT_EQ((*checks)[0].rank, 5);
+    EXPECT_EQ((*checks)[1].outcome, CheckOutcome::DownloadFailed);
+    EXPECT_EQ((*checks)[1].rank, 0);
+    EXPECT_EQ((*checks)[2].outcome, CheckOutcome::NotFound);
+    EXPECT_EQ((*checks)[3].rank, 3);
+    // The not_found check in between is the previous one: 3 is new.
+    const SummaryRecord* latest = history.Latest(key);
+    ASSERT_NE(latest, nullptr);
+    EXPECT_EQ(latest->previousRank, std::nullopt);
+    EXPECT_EQ(latest->bestRank, 3);
+    EXPECT_EQ(ChangeWords(*latest), "新");
+    EXPECT_EQ(history.Checks({"k", std::nullopt})->size(), 1u);
+
+    // A new check: its change from 3, appended as one whole line after the
+    // half-written one.
+    ASSERT_TRUE(history.OpenForAppend(error)) << error;
+    SummaryRecord next;
+    next.keyword = "k";
+    next.target = "店";
+    next.mode = 2;
+    next.outcome = "found";
+    next.rank = 4;
+    next.checkedAt = LocalTimestamp(1796086800 + 5 * 86400);
+    ASSERT_TRUE(history.Record(next));
+    EXPECT_EQ(next.change, -1);
+    EXPECT_EQ(ChangeWords(next), "↓1");
+    const std::string text = FileText(m_dir / "history.jsonl");
+    EXPECT_NE(text.find("\"rank\":7,\n{\"keyword\":\"k\""), std::string::npos);
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(history.Checks(key)->back().when, 1796086800 + 5 * 86400);
+}
+
+TEST(LocalTime, TimestampsReadBackToTheirMoment) {
+    for (const char* zone : {"UTC0", "CST-8", "EST5"}) {
+        SetEnv("TZ", zone);
+        for (std::int64_t when : {0LL, 1796086800LL, 1796086800LL + 86399, 4102444800LL}) {
+            const std::string text = LocalTimestamp(static_cast<std::time_t>(when));
+            EXPECT_EQ(ParseTimestamp(text), when) << zone << " " << text;
+        }
+    }
+    for (const char* bad :
+         {"", "2026-12-08", "2026-02-29T00:00:00+08:00", "2026-12-08T24:00:00+08:00",
+          "2026-12-08 15:04:05+08:00", "2026-12-08T15:04:05Z"})
+        EXPECT_EQ(ParseTimestamp(bad), std::nullopt) << bad;
+    EXPECT_EQ(ParseTimestamp("2024-02-29T00:00:00-01:30"), 1709170200);
+}
+
+TEST_F(Tracking, TheListAndTheSettingsAreWrittenWholeAndReadBack) {
+    TrackerFiles files(File("data/sorvik"));
+    std::string error;
+    ASSERT_TRUE(files.Prepare(error)) << error;
+    const std::vector<BatchLine> lines = {
+        {0, "连衣裙", "", ""},
+        {0, "连衣裙", "深夜小铺", ""},
+        {0, "毛衣 新款", "https://item.taobao.com/item.htm?id=1", ""}};
+    ASSERT_TRUE(files.WriteList(lines, error)) << error;
+    const auto read = files.ReadList(error);
+    ASSERT_TRUE(read) << error;
+    ASSERT_EQ(read->size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ((*read)[i].keyword, lines[i].keyword);
+        EXPECT_EQ((*read)[i].target, lines[i].target);
+        EXPECT_EQ((*read)[i].Mode(), static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
+    ASSERT_TRUE(files.WriteSettings({25}, error)) << error;
+    EXPECT_EQ(files.ReadSettings().pagesPerCheck, 25);
+    Write("data/sorvik/tracker.ini", "pages_per_check=0\n");
+    EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
+    // Nothing is left beside the files.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir / "data/sorvik"))
+        names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"keywords.txt", "tracker.ini"}));
+}
+
+#ifndef _WIN32
+// A write that fails (here: beyond the largest file the process may write)
+// leaves the target as it was and is reported, whatever the close says.
+TEST_F(Tracking, AFailedWriteIsNeverReportedAsWritten) {
+    Write("out.csv", "kept\n");
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    OutputFile output;
+    const bool opened = output.Open(File("out.csv"), error);
+    if (opened) output.Write(std::string(100000, 'x'));
+    const bool finished = opened && output.Finish(error);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(opened) << error;
+    EXPECT_FALSE(finished);
+    EXPECT_NE(error.find("cannot write the output file"), std::string::npos) << error;
+    EXPECT_TRUE(FileText(m_dir / "out.csv") == "kept\n") << "out.csv changed";
+}
+#endif
+
+TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
+    const BatchLine line{0, "连衣裙", "深夜小铺", ""};
+    SummaryRecord summary;
+    summary.keyword = line.keyword;
+    summary.target = line.target;
+    summary.outcome = "download_failed";
+    summary.bestRank = 3;
+    summary.checkedAt = "2026-12-08T15:04:05+08:00";
+    TableRow row = DescribeLine(line, &summary);
+    EXPECT_EQ(row.state, LineState::Failed);
+    EXPECT_EQ(row.cells, (std::vector<std::string>{"连衣裙", "深夜小铺", "用户名", "", "", "", "3",
+                                                   "2026-12-08 15:04", "下载失败"}));
+    summary.outcome = "found";
+    summary.rank = 2;
+    summary.page = 1;
+    summary.previousRank = 5;
+    row = DescribeLine(line, &summary);
+    EXPECT_EQ(row.state, LineState::Ranked);
+    EXPECT_EQ(row.cells[3] + "|" + row.cells[4] + "|" + row.cells[5], "2|1|↑3");
+    EXPECT_EQ(DescribeLine(line, nullptr).cells[8], "未检查");
+    EXPECT_EQ(RowsAsTsv({row}).substr(0, 10), "关键词\t");
+
+    // Non-UTF-8 bytes reach the JSON output as U+FFFD, never dropped.
+    summary.keyword =
+        "a\xFF"
+        "b";
+    EXPECT_NE(FormatSummary(OutputFormat::Json, summary)
+                  .find("\"keyword\":\"a\xEF\xBF\xBD"
+                        "b\""),
+              std::string::npos);
+
+    const std::vector<BatchLine> list = {line};
+    const std::string item = "http://item.taobao.com/item.htm?id=1";
+    EXPECT_EQ(LineProblem(1, "", "", list), "关键词不能为空");
+    EXPECT_EQ(LineProblem(2, "k", "", list), "关键词和用户名不能为空");
+    EXPECT_EQ(LineProblem(3, "k", "", list), "关键词和宝贝链接不能为空");
+    EXPECT_EQ(LineProblem(3, "k", "https://item.taobao.com/item.htm?ID=1", list),
+              "请输入正确的宝贝链接,如http://item.taobao.com/item.htm?id=16421734568");
+    EXPECT_EQ(LineProblem(3, "k", "https://item.taobao.com/item.htm?id=1", list), std::nullopt);
+    EXPECT_EQ(LineProblem(3, "k", "http://item.taobao.com/中id=1", list), std::nullopt);
+    EXPECT_TRUE(LineProblem(1, "#k", "", list));
+    EXPECT_TRUE(LineProblem(1, "a\tb", "", list));
+    EXPECT_TRUE(LineProblem(2, "k", "http://x", list));
+    EXPECT_TRUE(LineProblem(2, "连衣裙", "深夜小铺", list));
+    EXPECT_EQ(LineProblem(2, "连衣裙", "深夜小铺", list, 0), std::nullopt);
+    EXPECT_EQ(LineProblem(1, "k", item, list), std::nullopt);  // mode 1 keeps no target
+}
+
+}  // namespace
+}  // namespace sorvik

@@ -1,0 +1,18 @@
+// The local time of a check as ISO 8601 with its offset from UTC, and back.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace sorvik {
+
+// "2026-12-08T15:04:05+08:00" for `when` in the local time zone.
+std::string LocalTimestamp(std::time_t when);
+
+// The moment a LocalTimestamp names, as seconds since 1970-01-01 UTC. No
+// value for a text of any other form, or a date that does not exist.
+std::optional<std::int64_t> ParseTimestamp(const std::string& text);
+
+}  // namespace sorvik

@@ -1,0 +1,237 @@
+#include "rank_history.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "file_names.h"
+#include "flat_json.h"
+#include "local_time.h"
+#include "read_file.h"
+
+namespace sorvik {
+namespace {
+
+using Json = nlohmann::json;
+
+// The fields of a record line that the history reads. Filled from the fast
+// reader, or from a full JSON parse of a line that reader leaves alone.
+struct RecordFields {
+    std::optional<std::string> keyword;
+    std::optional<std::string> outcome;
+    bool targetOk = true;  // absent, null or a string
+    std::optional<std::string> target;
+    bool rankOk = true;  // absent, null or a whole number from 1 to INT_MAX
+    std::optional<int> rank;
+    std::optional<int> mode, total, page, pagesRead;
+    std::string checkedAt;
+};
+
+bool Positive(long long number) {
+    return number >= 1 && number <= INT_MAX;
+}
+
+std::optional<int> IntField(const FlatValue* value) {
+    if (!value || value->kind != FlatValue::Kind::Integer || value->integer < INT_MIN ||
+        value->integer > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(value->integer);
+}
+
+void FromFlat(const std::vector<FlatField>& fields, RecordFields& record) {
+    auto text = [&](const char* key) -> std::optional<std::string> {
+        const FlatValue* value = FindField(fields, key);
+        if (!value || value->kind != FlatValue::Kind::Text) return std::nullopt;
+        return value->text;
+    };
+    record.keyword = text("keyword");
+    record.outcome = text("outcome");
+    if (const FlatValue* target = FindField(fields, "target")) {
+        if (target->kind == FlatValue::Kind::Text)
+            record.target = target->text;
+        else
+            record.targetOk = target->kind == FlatValue::Kind::Null;
+    }
+    if (const FlatValue* rank = FindField(fields, "rank")) {
+        if (rank->kind == FlatValue::Kind::Integer && Positive(rank->integer))
+            record.rank = static_cast<int>(rank->integer);
+        else
+            record.rankOk = rank->kind == FlatValue::Kind::Null;
+    }
+    record.mode = IntField(FindField(fields, "mode"));
+    record.total = IntField(FindField(fields, "total"));
+    record.page = IntField(FindField(fields, "page"));
+    record.pagesRead = IntField(FindField(fields, "pages_read"));
+    record.checkedAt = text("checked_at").value_or(std::string());
+}
+
+std::optional<int> IntJson(const Json& object, const char* key) {
+    if (!object.contains(key) || !object[key].is_number_integer()) return std::nullopt;
+    const auto number = object[key].get<long long>();
+    if (number < INT_MIN || number > INT_MAX) return std::nullopt;
+    return static_cast<int>(number);
+}
+
+bool FromJson(const std::string& line, RecordFields& record) {
+    const Json object = Json::parse(line, nullptr, false);
+    if (object.is_discarded() || !object.is_object()) return false;
+    auto text = [&](const char* key) -> std::optional<std::string> {
+        if (!object.contains(key) || !object[key].is_string()) return std::nullopt;
+        return object[key].get<std::string>();
+    };
+    record.keyword = text("keyword");
+    record.outcome = text("outcome");
+    if (object.contains("target")) {
+        if (object["target"].is_string())
+            record.target = object["target"].get<std::string>();
+        else
+            record.targetOk = object["target"].is_null();
+    }
+    if (object.contains("rank")) {
+        const Json& rank = object["rank"];
+        if (rank.is_number_integer() && Positive(rank.get<long long>()))
+            record.rank = static_cast<int>(rank.get<long long>());
+        else
+            record.rankOk = rank.is_null();
+    }
+    record.mode = IntJson(object, "mode");
+    record.total = IntJson(object, "total");
+    record.page = IntJson(object, "page");
+    record.pagesRead = IntJson(object, "pages_read");
+    record.checkedAt = text("checked_at").value_or(std::string());
+    return true;
+}
+
+}  // namespace
+
+RankHistory::RankHistory(Warn warn, bool keepChecks)
+    : m_warn(std::move(warn)), m_keepChecks(keepChecks) {}
+
+RankHistory::~RankHistory() {
+    if (m_file) std::fclose(m_file);
+}
+
+bool RankHistory::ReadRecord(const std::string& line, SummaryRecord& summary) {
+    RecordFields record;
+    if (std::optional<std::vector<FlatField>> fields = ParseFlatObject(line)) {
+        FromFlat(*fields, record);
+    } else if (!FromJson(line, record)) {
+        return false;
+    }
+    if (!record.keyword || !record.outcome || !record.targetOk || !record.rankOk) return false;
+    summary.keyword = std::move(*record.keyword);
+    summary.target = std::move(record.target);
+    summary.mode = record.mode.value_or(summary.target ? 2 : 1);
+    summary.outcome = std::move(*record.outcome);
+    summary.rank = record.rank;
+    summary.total = record.total;
+    summary.page = record.page;
+    summary.pagesRead = record.pagesRead.value_or(0);
+    summary.checkedAt = std::move(record.checkedAt);
+    return true;
+}
+
+bool RankHistory::Load(const std::string& path, std::string& error) {
+    m_path = path;
+    std::error_code ec;
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return true;
+    std::optional<std::string> text = ReadInputFile(path, error);
+    if (!text) {
+        error = "history file: " + error;
+        return false;
+    }
+    m_endsWithLineFeed = text->empty() || text->back() == '\n';
+
+    int number = 0;
+    std::string line;
+    for (std::size_t start = 0; start < text->size();) {
+        std::size_t end = std::min(text->find('\n', start), text->size());
+        line.assign(*text, start, end - start);
+        start = end + 1;
+        ++number;
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+
+        SummaryRecord summary;
+        if (ReadRecord(line, summary)) {
+            Remember(summary);
+            continue;
+        }
+        ++m_skipped;
+        m_warn("history file " + path + ", line " + std::to_string(number) + ": " +
+               (end == text->size() && !m_endsWithLineFeed ? "half written" : "no record") +
+               ", skipped");
+    }
+    return true;
+}
+
+bool RankHistory::OpenForAppend(std::string& error) {
+    m_file = OpenUtf8(m_path, "ab");
+    if (!m_file) {
+        error = "cannot write the history file " + m_path + ": " + std::strerror(errno);
+        return false;
+    }
+    // Unbuffered: each record goes out in the one write that appends it.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    return true;
+}
+
+bool RankHistory::Record(SummaryRecord& summary) {
+    Remember(summary);
+
+    std::string line = FormatSummary(OutputFormat::Json, summary);
+    if (!m_endsWithLineFeed) line.insert(0, "\n");
+    if (m_file && std::fwrite(line.data(), 1, line.size(), m_file) == line.size()) {
+        m_endsWithLineFeed = true;
+        // A record that is written stays written, power cut or not.
+        FlushToDisk(m_file);
+        return true;
+    }
+    m_endsWithLineFeed = false;
+    if (!m_writeFailed) m_warn("cannot write the history file " + m_path);
+    m_writeFailed = true;
+    return false;
+}
+
+void RankHistory::Remember(SummaryRecord& summary) {
+    Track& track = m_tracks[Key{summary.keyword, summary.target}];
+    summary.withHistory = true;
+    summary.previousRank = track.lastRank;
+    summary.bestRank = track.bestRank;
+    summary.change.reset();
+    const CheckOutcome outcome = CheckOutcomeNamed(summary.outcome);
+    // A failed check says nothing of the rank, and never has one.
+    if (!IsCompletedCheck(outcome)) summary.rank.reset();
+    if (summary.rank) {
+        if (summary.previousRank) summary.change = *summary.previousRank - *summary.rank;
+        if (!summary.bestRank || *summary.rank < *summary.bestRank) summary.bestRank = summary.rank;
+    }
+    if (IsCompletedCheck(outcome)) {
+        track.lastRank = summary.rank;
+        track.bestRank = summary.bestRank;
+    }
+    ++m_records;
+    if (!m_keepChecks) return;
+    CheckPoint point;
+    point.when = ParseTimestamp(summary.checkedAt).value_or(0);
+    point.rank = summary.rank.value_or(0);
+    point.page = summary.page.value_or(0);
+    point.outcome = outcome;
+    track.checks.push_back(point);
+    track.latest = summary;
+}
+
+const std::vector<CheckPoint>* RankHistory::Checks(const Key& key) const {
+    const auto it = m_tracks.find(key);
+    return it == m_tracks.end() ? nullptr : &it->second.checks;
+}
+
+const SummaryRecord* RankHistory::Latest(const Key& key) const {
+    const auto it = m_tracks.find(key);
+    return it == m_tracks.end() || !it->second.latest ? nullptr : &*it->second.latest;
+}
+
+}  // namespace sorvik

@@ -1,0 +1,56 @@
+// The tracker window's files in its data folder: the keyword list
+// (keywords.txt, the batch file format), the history (history.jsonl, the
+// console's history format) and the settings (tracker.ini). The list and
+// the settings are written whole under a temporary name and renamed into
+// place; the history only ever grows by whole lines.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch_file.h"
+
+namespace sorvik {
+
+struct TrackerSettings {
+    int pagesPerCheck = 10;  // result pages read at most per check
+};
+
+// The most pages per check the window lets a user choose.
+constexpr int kMaxPagesPerCheck = 100;
+
+class TrackerFiles {
+  public:
+    // `folder` in UTF-8, without a separator at its end.
+    explicit TrackerFiles(std::string folder) : m_folder(std::move(folder)) {}
+
+    const std::string& Folder() const { return m_folder; }
+    std::string ListFile() const { return m_folder + "/keywords.txt"; }
+    std::string HistoryFile() const { return m_folder + "/history.jsonl"; }
+    std::string SettingsFile() const { return m_folder + "/tracker.ini"; }
+
+    // Creates the folder (and those above it) when missing. False, with
+    // `error` set, when that fails or no file can be created in it.
+    bool Prepare(std::string& error) const;
+
+    // The keyword list; empty when the file does not exist yet. No value,
+    // and `error` set, when it cannot be read or is not UTF-8; lines that
+    // can't be used are kept with their problem set.
+    std::optional<std::vector<BatchLine>> ReadList(std::string& error) const;
+    bool WriteList(const std::vector<BatchLine>& lines, std::string& error) const;
+
+    // The settings; the defaults for a missing file or a value that can't
+    // be used.
+    TrackerSettings ReadSettings() const;
+    bool WriteSettings(const TrackerSettings& settings, std::string& error) const;
+
+  private:
+    std::string m_folder;
+};
+
+// Writes `text` to `path` under a temporary name beside it and renames it
+// into place: `path` holds the old content or the new, never a part.
+bool WriteFileWhole(const std::string& path, const std::string& text, std::string& error);
+
+}  // namespace sorvik

@@ -1,0 +1,167 @@
+#include "tracker_table.h"
+
+#include "gbk_text.h"
+#include "messages.h"
+#include "search_address.h"
+#include "search_form.h"
+#include "search_state.h"
+#include "summary.h"
+
+namespace sorvik {
+
+const char* TableColumnCaption(TableColumn column) {
+    switch (column) {
+        case TableColumn::Keyword:
+            return "关键词";
+        case TableColumn::Target:
+            return "目标";
+        case TableColumn::Mode:
+            return "方式";
+        case TableColumn::Rank:
+            return "排名";
+        case TableColumn::Page:
+            return "页";
+        case TableColumn::Change:
+            return "变化";
+        case TableColumn::BestRank:
+            return "最佳";
+        case TableColumn::CheckedAt:
+            return "上次检查";
+        case TableColumn::Outcome:
+            return "结果";
+    }
+    return "";
+}
+
+std::string ModeWord(int mode) {
+    switch (mode) {
+        case kModeSeller:
+            return "用户名";
+        case kModeItemLink:
+            return "宝贝链接";
+        default:
+            return "关键词";
+    }
+}
+
+std::string OutcomeWords(const std::string& outcome) {
+    switch (CheckOutcomeNamed(outcome)) {
+        case CheckOutcome::Found:
+            return "找到";
+        case CheckOutcome::NotFound:
+            return "未找到";
+        case CheckOutcome::Finished:
+            return "已列完";
+        case CheckOutcome::NoItems:
+            return "没有宝贝";
+        case CheckOutcome::DownloadFailed:
+            return "下载失败";
+        case CheckOutcome::FormRejected:
+            return "输入有误";
+        case CheckOutcome::Stopped:
+            return "已停止";
+        case CheckOutcome::Other:
+            break;
+    }
+    return "未知结果（" + outcome + "）";
+}
+
+std::string ChangeWords(const SummaryRecord& summary) {
+    if (!summary.rank) return std::string();
+    if (!summary.previousRank) return "新";
+    const int change = *summary.previousRank - *summary.rank;
+    if (change > 0) return "↑" + std::to_string(change);
+    if (change < 0) return "↓" + std::to_string(-change);
+    return "=";
+}
+
+std::string ShortTime(const std::string& checkedAt) {
+    if (checkedAt.size() < 16 || checkedAt[10] != 'T') return checkedAt;
+    return checkedAt.substr(0, 10) + " " + checkedAt.substr(11, 5);
+}
+
+TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest) {
+    TableRow row;
+    row.cells.resize(kTableColumnCount);
+    auto cell = [&](TableColumn column) -> std::string& {
+        return row.cells[static_cast<std::size_t>(column)];
+    };
+    cell(TableColumn::Keyword) = line.keyword;
+    cell(TableColumn::Target) = line.target;
+    cell(TableColumn::Mode) = ModeWord(line.Mode());
+    if (!latest) {
+        cell(TableColumn::Outcome) = "未检查";
+        return row;
+    }
+    const CheckOutcome outcome = CheckOutcomeNamed(latest->outcome);
+    if (!IsCompletedCheck(outcome)) {
+        // A failed check has no rank of its own: shown as failed, never as
+        // a rank or as not ranked.
+        row.state = LineState::Failed;
+    } else if (latest->rank) {
+        row.state = LineState::Ranked;
+        cell(TableColumn::Rank) = std::to_string(*latest->rank);
+        if (latest->page) cell(TableColumn::Page) = std::to_string(*latest->page);
+    } else {
+        row.state = LineState::NotRanked;
+        if (outcome == CheckOutcome::NotFound) cell(TableColumn::Rank) = "未上榜";
+    }
+    cell(TableColumn::Change) = ChangeWords(*latest);
+    if (latest->bestRank) cell(TableColumn::BestRank) = std::to_string(*latest->bestRank);
+    cell(TableColumn::CheckedAt) = ShortTime(latest->checkedAt);
+    cell(TableColumn::Outcome) = OutcomeWords(latest->outcome);
+    return row;
+}
+
+std::string RowsAsTsv(const std::vector<TableRow>& rows) {
+    std::string text;
+    for (std::size_t i = 0; i < kTableColumnCount; ++i)
+        text += std::string(i ? "\t" : "") + TableColumnCaption(static_cast<TableColumn>(i));
+    text += '\n';
+    for (const TableRow& row : rows) {
+        for (std::size_t i = 0; i < row.cells.size(); ++i)
+            text += (i ? "\t" : "") + RowField(row.cells[i]);
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<std::string> LineProblem(int mode, const std::string& keyword,
+                                       const std::string& target,
+                                       const std::vector<BatchLine>& list,
+                                       std::optional<std::size_t> editing) {
+    const std::string kept = mode == kModeKeyword ? std::string() : target;
+    // The dialog's own checks and messages.
+    switch (mode) {
+        case kModeKeyword:
+            if (keyword.empty()) return GbkToUtf8(messages::KeywordEmpty());
+            break;
+        case kModeSeller:
+            if (keyword.empty() || kept.empty()) return GbkToUtf8(messages::KeywordOrSellerEmpty());
+            break;
+        default: {
+            if (keyword.empty() || kept.empty()) return GbkToUtf8(messages::KeywordOrLinkEmpty());
+            // Tested as the search tests it: in GBK.
+            const std::string link = Utf8ToGbk(FormItemLink(kept));
+            if (FindAnsi(link, "http://" + ItemHost()) != 0 ||
+                FindAnsi(link, "id=") == std::string::npos)
+                return GbkToUtf8(messages::BadItemLink());
+            break;
+        }
+    }
+    // What the list file can't hold.
+    if ((keyword + kept).find_first_of("\t\r\n") != std::string::npos)
+        return std::string("关键词和目标里不能有制表符或换行");
+    if (keyword[0] == '#') return std::string("关键词不能以 # 开头（列表文件中这样的行是注释）");
+    const BatchLine line{0, keyword, kept, std::string()};
+    if (mode == kModeSeller && line.Mode() != kModeSeller)
+        return std::string("用户名不能以 http:// 或 https:// 开头");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (editing && *editing == i) continue;
+        if (list[i].keyword == keyword && list[i].target == kept)
+            return std::string("列表中已有这个关键词和目标");
+    }
+    return std::nullopt;
+}
+
+}  // namespace sorvik

@@ -1,0 +1,72 @@
+// What the tracker window shows of a keyword list line and its checks: the
+// texts of its table row, and the checks a line must pass to be kept.
+// Texts are UTF-8, in Simplified Chinese.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch_file.h"
+#include "output_format.h"
+
+namespace sorvik {
+
+// The table's columns, in order.
+enum class TableColumn {
+    Keyword,
+    Target,
+    Mode,
+    Rank,
+    Page,
+    Change,
+    BestRank,
+    CheckedAt,
+    Outcome,
+};
+constexpr std::size_t kTableColumnCount = 9;
+const char* TableColumnCaption(TableColumn column);
+
+// What the latest check of a line says, for its colour.
+enum class LineState {
+    NeverChecked,
+    Ranked,     // found at a rank
+    NotRanked,  // ran to its end without finding the target, or listed the results
+    Failed,     // download failed, stopped or rejected: no rank, and not "not ranked"
+};
+
+struct TableRow {
+    std::vector<std::string> cells;  // one per TableColumn
+    LineState state = LineState::NeverChecked;
+};
+
+// The row of `line`, whose latest check (with its history fields) is
+// `latest`, or null when it has never been checked.
+TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest);
+
+// The mode as a word: 关键词, 用户名 or 宝贝链接.
+std::string ModeWord(int mode);
+// The outcome of a check in words.
+std::string OutcomeWords(const std::string& outcome);
+// The move since the previous check: ↑3, ↓2, =, 新 (ranked now, not then),
+// or empty when there is no rank now.
+std::string ChangeWords(const SummaryRecord& summary);
+// "2026-12-08 15:04" of "2026-12-08T15:04:05+08:00"; other texts as they are.
+std::string ShortTime(const std::string& checkedAt);
+
+// Rows as tab-separated lines, one per row, for pasting into a spreadsheet;
+// the first line holds the captions.
+std::string RowsAsTsv(const std::vector<TableRow>& rows);
+
+// Why a line of `mode` with `keyword` and `target` (already without the
+// blanks around them) can't be kept in `list`, as a message for the user;
+// no value when it can. The form's own checks first (the dialog's
+// messages), then what the list file can't hold, then a line the list has
+// already (other than the one at `editing`, when editing).
+std::optional<std::string> LineProblem(int mode, const std::string& keyword,
+                                       const std::string& target,
+                                       const std::vector<BatchLine>& list,
+                                       std::optional<std::size_t> editing = std::nullopt);
+
+}  // namespace sorvik
