@@ -6,3 +6,11 @@ if(TARGET sorvik_app AND TARGET sorvik_gui_harness)
   target_link_libraries(gui_responsiveness PRIVATE sorvik_app sorvik_gui_harness)
   add_dependencies(gui_responsiveness sorvik-demo-market)
 endif()
+
+# The tracker window with a year of history, and its window thread during a
+# check.
+if(TARGET sorvik_tracker_ui AND TARGET sorvik_gui_harness)
+  add_executable(tracker_bench ${CMAKE_CURRENT_LIST_DIR}/tracker_bench.cpp)
+  target_link_libraries(tracker_bench PRIVATE sorvik_tracker_ui sorvik_gui_harness)
+  add_dependencies(tracker_bench sorvik-demo-market)
+endif()

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_stats.h"
 #include "gui_harness.h"
 #include "resource.h"
 #include "search_run.h"
@@ -37,14 +38,6 @@ double ThreadCpuSeconds() {
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t index =
-        std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()));
-    return values[index];
 }
 
 // Timer delays (ms) on the window thread during one search of `items` items.

@@ -94,4 +94,12 @@ std::optional<std::int64_t> ParseTimestamp(const std::string& text) {
     return text[19] == '+' ? local - offset : local + offset;
 }
 
+std::string ShortLocalTime(std::int64_t when) {
+    std::tm local{};
+    if (when == 0 || !ToLocal(static_cast<std::time_t>(when), local)) return std::string();
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) ? std::string(text)
+                                                                       : std::string();
+}
+
 }  // namespace sorvik

@@ -15,4 +15,8 @@ std::string LocalTimestamp(std::time_t when);
 // value for a text of any other form, or a date that does not exist.
 std::optional<std::int64_t> ParseTimestamp(const std::string& text);
 
+// "2026-12-08 15:04": `when` (seconds since 1970-01-01 UTC) in the local
+// time zone, to the minute; empty for 0 or a time that can't be shown.
+std::string ShortLocalTime(std::int64_t when);
+
 }  // namespace sorvik

@@ -214,6 +214,7 @@ void RankHistory::Remember(SummaryRecord& summary) {
         track.bestRank = summary.bestRank;
     }
     ++m_records;
+    if (m_hook) m_hook(summary);
     if (!m_keepChecks) return;
     CheckPoint point;
     point.when = ParseTimestamp(summary.checkedAt).value_or(0);
@@ -232,6 +233,14 @@ const std::vector<CheckPoint>* RankHistory::Checks(const Key& key) const {
 const SummaryRecord* RankHistory::Latest(const Key& key) const {
     const auto it = m_tracks.find(key);
     return it == m_tracks.end() || !it->second.latest ? nullptr : &*it->second.latest;
+}
+
+bool HistoryAsCsv(const std::string& path, std::string& csv, std::string& error) {
+    RankHistory history([](const std::string&) {});
+    csv = StreamHeader(OutputFormat::Csv, true, true);
+    history.SetRecordHook(
+        [&csv](const SummaryRecord& summary) { csv += FormatSummary(OutputFormat::Csv, summary); });
+    return history.Load(path, error);
 }
 
 }  // namespace sorvik

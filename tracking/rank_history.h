@@ -59,6 +59,10 @@ class RankHistory {
     const std::vector<CheckPoint>* Checks(const Key& key) const;
     const SummaryRecord* Latest(const Key& key) const;
 
+    // Receives every record read or recorded from now on, with its history
+    // fields.
+    void SetRecordHook(std::function<void(const SummaryRecord&)> hook) { m_hook = std::move(hook); }
+
     // Records read or written, and lines skipped as damaged.
     std::size_t RecordCount() const { return m_records; }
     int SkippedLines() const { return m_skipped; }
@@ -76,6 +80,7 @@ class RankHistory {
     bool ReadRecord(const std::string& line, SummaryRecord& summary);
 
     Warn m_warn;
+    std::function<void(const SummaryRecord&)> m_hook;
     bool m_keepChecks;
     std::string m_path;
     FILE* m_file = nullptr;
@@ -85,5 +90,11 @@ class RankHistory {
     int m_skipped = 0;
     std::map<Key, Track> m_tracks;
 };
+
+// The records of the history file at `path` as CSV: UTF-8 with a
+// byte-order mark, the console's summary columns with the history fields.
+// Damaged lines are left out. False, with `error` set, when the file can't
+// be read.
+bool HistoryAsCsv(const std::string& path, std::string& csv, std::string& error);
 
 }  // namespace sorvik

@@ -31,8 +31,9 @@ std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) 
     return "stopped";
 }
 
-CheckOutcome CheckOutcomeNamed(const std::string& name) {
-    static const std::pair<const char*, CheckOutcome> kNames[] = {
+namespace {
+
+const std::pair<const char*, CheckOutcome> kOutcomeNames[] = {
         {"found", CheckOutcome::Found},
         {"not_found", CheckOutcome::NotFound},
         {"finished", CheckOutcome::Finished},
@@ -40,9 +41,19 @@ CheckOutcome CheckOutcomeNamed(const std::string& name) {
         {"download_failed", CheckOutcome::DownloadFailed},
         {"form_rejected", CheckOutcome::FormRejected},
         {"stopped", CheckOutcome::Stopped}};
-    for (const auto& [text, outcome] : kNames)
+
+}  // namespace
+
+CheckOutcome CheckOutcomeNamed(const std::string& name) {
+    for (const auto& [text, outcome] : kOutcomeNames)
         if (name == text) return outcome;
     return CheckOutcome::Other;
+}
+
+const char* CheckOutcomeName(CheckOutcome outcome) {
+    for (const auto& [text, known] : kOutcomeNames)
+        if (outcome == known) return text;
+    return "other";
 }
 
 bool IsCompletedCheck(CheckOutcome outcome) {

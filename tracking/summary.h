@@ -27,6 +27,8 @@ enum class CheckOutcome : std::uint8_t {
     Other,           // a name this program does not know
 };
 CheckOutcome CheckOutcomeNamed(const std::string& name);
+// The summary's name of an outcome; "other" for Other.
+const char* CheckOutcomeName(CheckOutcome outcome);
 
 // True for the outcomes of a check that ran to its end: found, not_found,
 // finished, no_items. Every other check failed and says nothing of a rank.

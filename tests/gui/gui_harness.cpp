@@ -13,7 +13,11 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -219,6 +223,22 @@ std::vector<std::vector<std::string>> DemoMarket::Catalog(int items) const {
     std::getline(tsv, line);  // header
     while (std::getline(tsv, line)) rows.push_back(SplitTabs(line));
     return rows;
+}
+
+RequestLog::RequestLog() {
+    char pattern[] = "/tmp/sorvik-gui-requests-XXXXXX";
+    const int fd = mkstemp(pattern);
+    if (fd >= 0) close(fd);
+    m_path = pattern;
+}
+
+RequestLog::~RequestLog() {
+    std::remove(m_path.c_str());
+}
+
+std::size_t RequestLog::Requests() const {
+    std::ifstream in(m_path);
+    return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
 }
 
 std::string RunCapture(const std::vector<std::string>& command) {

@@ -103,6 +103,20 @@ class DemoMarket {
     int m_port = 0;
 };
 
+// A file for the demo's request log (--log): a request for page 2 in it
+// means page 1's walk has ended and page 2's download has begun.
+class RequestLog {
+  public:
+    RequestLog();
+    ~RequestLog();
+    const std::string& Path() const { return m_path; }
+    // Requests logged so far.
+    std::size_t Requests() const;
+
+  private:
+    std::string m_path;
+};
+
 // Runs a child command with its output captured; returns its stdout.
 std::string RunCapture(const std::vector<std::string>& argv);
 

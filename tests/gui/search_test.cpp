@@ -26,27 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The demo's request log: a request for page 2 in it means page 1's walk has
-// ended and page 2's download has begun.
-class RequestLog {
-  public:
-    RequestLog() {
-        char pattern[] = "/tmp/sorvik-gui-requests-XXXXXX";
-        const int fd = mkstemp(pattern);
-        if (fd >= 0) close(fd);
-        m_path = pattern;
-    }
-    ~RequestLog() { std::remove(m_path.c_str()); }
-    const std::string& Path() const { return m_path; }
-    std::size_t Requests() const {
-        std::ifstream in(m_path);
-        return std::count(std::istreambuf_iterator<char>(in), {}, '\n');
-    }
-
-  private:
-    std::string m_path;
-};
-
 wxString Filled(const char* format, int rank, int total, int page) {
     return wxString::Format(U(format), rank, total, page);
 }

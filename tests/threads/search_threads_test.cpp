@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "check_run.h"
 #include "page_server.h"
 #include "search_run.h"
 #include "test_environment.h"
@@ -257,6 +258,54 @@ TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForItAndKeepsStartDis
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].rank, std::to_string(i + 1));
     EXPECT_EQ(window.Status(), "查找进度:80/80 第2页->查找完毕1");
     EXPECT_FALSE(window.Workers()->RunQueued());
+}
+
+TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
+    auto server = Market(3, 6000ms);  // page 2 answers only after 6 s
+    PointAt(*server);
+    auto history = std::make_shared<SharedHistory>([](const std::string&) {});
+    std::string error;
+    ASSERT_TRUE(history->history.Load("history.jsonl", error)) << error;
+    ASSERT_TRUE(history->history.OpenForAppend(error)) << error;
+
+    std::mutex lock;  // guards what the events collect
+    std::vector<std::string> progress, outcomes;
+    std::atomic<int> finished{0};
+    CheckRun::Events events;
+    events.progress = [&](std::size_t index, const std::string& status, int page) {
+        std::lock_guard<std::mutex> guard(lock);
+        progress.push_back(std::to_string(index) + ":" + std::to_string(page) + ":" + status);
+    };
+    events.checked = [&](std::size_t index, const SummaryRecord& summary, bool recorded) {
+        std::lock_guard<std::mutex> guard(lock);
+        outcomes.push_back(std::to_string(index) + ":" + summary.outcome + ":" +
+                           std::to_string(summary.rank.value_or(0)) + (recorded ? "" : "!"));
+    };
+    events.finished = [&](bool stopped) { finished = stopped ? 2 : 1; };
+    SearchLimits limits;
+    limits.stopDuringDownload = StopDuringDownload::EndTransfer;
+    // Found on page 1; then a seller on page 2, which stalls; never begun.
+    CheckRun run({{1, "abc", "店5", ""}, {2, "abc", "店70", ""}, {3, "abc", "", ""}}, limits,
+                 history, events);
+    ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
+    std::this_thread::sleep_for(100ms);
+    const auto stop = std::chrono::steady_clock::now();
+    run.Stop();
+    ASSERT_TRUE(run.WaitUntilEnded(10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, 3s);  // the page was not waited for
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"0:found:5", "1:stopped:0"}));
+    // Each check empties its status line first.
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress[0], "0:0:");
+    EXPECT_EQ(progress[1], "0:1:查找进度:1/120 第1页");
+    EXPECT_EQ(progress.back(), "1:2:查找进度:40/120 第1页 -> 已停止查询");
+    std::lock_guard<std::mutex> guard(history->lock);
+    EXPECT_EQ(history->history.RecordCount(), 2u);
+    EXPECT_EQ(history->history.Latest({"abc", std::string("店5")})->rank, 5);
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream("history.jsonl").rdbuf()),
+                         {}, '\n'),
+              2);
 }
 
 TEST_F(SearchThreads, TheModeIsReadAgainAtEveryItem) {

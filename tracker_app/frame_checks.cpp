@@ -1,0 +1,170 @@
+// The window's checks: all lines or the selected ones, one after another on
+// the check run's worker; progress, each line's row as its check ends, Stop,
+// and closing while a check runs.
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/spinctrl.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "tracker_frame.h"
+#include "tracker_table.h"
+
+namespace sorvik_tracker {
+namespace {
+
+wxString U(const std::string& utf8) {
+    return wxString::FromUTF8(utf8);
+}
+
+// How long closing waits for a stopped check to record its end.
+constexpr auto kCloseWait = std::chrono::milliseconds(900);
+
+}  // namespace
+
+void TrackerFrame::OnCheckAll(wxCommandEvent&) {
+    std::vector<long> rows;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) rows.push_back(static_cast<long>(i));
+    StartChecks(rows);
+}
+
+void TrackerFrame::OnCheckSelected(wxCommandEvent&) {
+    StartChecks(SelectedRows());
+}
+
+void TrackerFrame::StartChecks(const std::vector<long>& rows) {
+    if (m_run || rows.empty()) return;
+    if (!m_historyWritable) {
+        Message(U("无法写入检查记录 " + m_files.HistoryFile() +
+                  "，检查的结果将无法保存，所以不开始检查。"));
+        return;
+    }
+    std::vector<sorvik::BatchLine> lines;
+    for (long row : rows) lines.push_back(m_lines[static_cast<std::size_t>(row)]);
+    m_runRows = rows;
+    m_runDone = 0;
+
+    sorvik::SearchLimits limits;
+    limits.maxPages = m_settings.pagesPerCheck;
+    // Stop ends a check at once, a download under way included.
+    limits.stopDuringDownload = sorvik::StopDuringDownload::EndTransfer;
+
+    sorvik::CheckRun::Events events;
+    events.progress = [this](std::size_t index, const std::string& status, int page) {
+        {
+            std::lock_guard<std::mutex> lock(m_progressLock);
+            m_latestProgress = {index, status, page};
+        }
+        if (!m_progressPending.exchange(true)) CallAfter(&TrackerFrame::OnCheckProgress);
+    };
+    events.checked = [this](std::size_t index, const sorvik::SummaryRecord& summary,
+                            bool recorded) {
+        CallAfter([this, index, summary, recorded] { OnLineChecked(index, summary, recorded); });
+    };
+    events.finished = [this](bool stopped) {
+        CallAfter([this, stopped] { OnChecksFinished(stopped); });
+    };
+
+    m_progress->SetRange(static_cast<int>(rows.size()) * m_settings.pagesPerCheck);
+    m_progress->SetValue(0);
+    m_status->SetLabel(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
+    m_run = std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history,
+                                               std::move(events));
+    UpdateCommands();
+}
+
+void TrackerFrame::OnCheckProgress() {
+    CheckProgress progress;
+    {
+        std::lock_guard<std::mutex> lock(m_progressLock);
+        progress = m_latestProgress;
+        m_progressPending = false;
+    }
+    if (!m_run || progress.runIndex >= m_runRows.size()) return;
+    const sorvik::BatchLine& line = m_lines[static_cast<std::size_t>(m_runRows[progress.runIndex])];
+    const int pages = m_settings.pagesPerCheck;
+    m_progress->SetValue(std::min(m_progress->GetRange(),
+                                  static_cast<int>(progress.runIndex) * pages +
+                                      std::min(std::max(progress.page, 0), pages)));
+    std::string what = line.keyword;
+    if (!line.target.empty()) what += " · " + line.target;
+    m_status->SetLabel(U("正在检查 " + std::to_string(progress.runIndex + 1) + "/" +
+                         std::to_string(m_runRows.size()) + "：" + what + "  " + progress.status));
+}
+
+void TrackerFrame::OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord&,
+                                 bool recorded) {
+    if (runIndex >= m_runRows.size()) return;
+    const long row = m_runRows[runIndex];
+    m_runDone = runIndex + 1;
+    m_progress->SetValue(std::min(m_progress->GetRange(),
+                                  static_cast<int>(m_runDone) * m_settings.pagesPerCheck));
+    ShowRow(row);
+    const std::vector<long> selected = SelectedRows();
+    if (selected.size() == 1 && selected[0] == row) ShowSelectedHistory();
+    if (!recorded && !m_closing)
+        Message(U("无法写入检查记录 " + m_files.HistoryFile() + "，这次检查的结果没有保存。"));
+}
+
+void TrackerFrame::OnChecksFinished(bool stopped) {
+    if (!m_run) return;
+    // The worker has reported its end; it ends right after.
+    m_run->WaitUntilEnded(std::chrono::seconds(5));
+    m_run.reset();
+    const std::size_t total = m_runRows.size();
+    m_runRows.clear();
+    m_progress->SetValue(stopped ? m_progress->GetValue() : m_progress->GetRange());
+    m_status->SetLabel(U(stopped ? "检查已停止：已检查 " + std::to_string(m_runDone) + "/" +
+                                       std::to_string(total) + " 行，已完成的记录都已保存。"
+                                 : "检查完毕：" + std::to_string(total) + " 行。"));
+    UpdateCommands();
+}
+
+void TrackerFrame::OnStopCheck(wxCommandEvent&) {
+    if (!m_run) return;
+    m_run->Stop();
+    m_status->SetLabel(U("正在停止…"));
+}
+
+void TrackerFrame::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE && m_run) {
+        wxCommandEvent stop(wxEVT_MENU, ID_STOP_CHECK);
+        OnStopCheck(stop);
+        return;
+    }
+    event.Skip();
+}
+
+void TrackerFrame::OnPagesChanged(wxSpinEvent&) {
+    m_settings.pagesPerCheck = m_pages->GetValue();
+    std::string error;
+    if (m_folderWritable && !m_files.WriteSettings(m_settings, error))
+        Message(U("无法保存设置：" + error));
+}
+
+void TrackerFrame::OnQuit(wxCommandEvent&) {
+    Close();
+}
+
+void TrackerFrame::OnClose(wxCloseEvent&) {
+    m_closing = true;
+    if (m_run) {
+        // Stopped at once: the check records how it ended, and every check
+        // before it is recorded already.
+        m_run->Stop();
+        if (!m_run->WaitUntilEnded(kCloseWait)) {
+            // A worker that can't end in time (never seen) must not hold the
+            // program: every record written so far is whole on the disk.
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        m_run.reset();
+    }
+    Destroy();
+}
+
+}  // namespace sorvik_tracker

@@ -1,0 +1,106 @@
+#include "line_dialog.h"
+
+#include <wx/button.h>
+#include <wx/radiobox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "batch_file.h"
+#include "search_state.h"
+#include "tracker_table.h"
+
+namespace sorvik_tracker {
+namespace {
+
+wxString U(const char* utf8) {
+    return wxString::FromUTF8(utf8);
+}
+
+std::string Utf8(const wxString& text) {
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    return std::string(utf8.data(), utf8.length());
+}
+
+}  // namespace
+
+LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& list,
+                       std::optional<std::size_t> editing, ShowProblem showProblem)
+    : wxDialog(parent, wxID_ANY, editing ? U("编辑关键词") : U("添加关键词")),
+      m_list(list),
+      m_editing(editing),
+      m_showProblem(std::move(showProblem)) {
+    const wxString modes[] = {U("关键词"), U("关键词+用户名"), U("关键词+宝贝链接")};
+    m_modeChoice = new wxRadioBox(this, wxID_ANY, U("查询方式"), wxDefaultPosition,
+                                  wxDefaultSize, 3, modes, 1, wxRA_SPECIFY_ROWS);
+    m_keyword = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition,
+                               FromDIP(wxSize(360, -1)));
+    m_targetLabel = new wxStaticText(this, wxID_ANY, U("宝贝链接："));
+    m_target = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition,
+                              FromDIP(wxSize(360, -1)));
+
+    auto* fields = new wxFlexGridSizer(2, FromDIP(wxSize(8, 8)));
+    fields->AddGrowableCol(1);
+    fields->Add(new wxStaticText(this, wxID_ANY, U("关键词：")), 0, wxALIGN_CENTER_VERTICAL);
+    fields->Add(m_keyword, 1, wxEXPAND);
+    fields->Add(m_targetLabel, 0, wxALIGN_CENTER_VERTICAL);
+    fields->Add(m_target, 1, wxEXPAND);
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(m_modeChoice, 0, wxALL | wxEXPAND, FromDIP(10));
+    top->Add(fields, 0, wxLEFT | wxRIGHT | wxEXPAND, FromDIP(10));
+    top->Add(new wxStaticText(this, wxID_ANY,
+                              U("宝贝链接可直接从浏览器复制（https:// 也可以），按宝贝 id 匹配。")),
+             0, wxALL, FromDIP(10));
+    top->Add(CreateSeparatedButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, FromDIP(10));
+    SetSizerAndFit(top);
+
+    if (editing) {
+        const sorvik::BatchLine& line = list[*editing];
+        m_modeChoice->SetSelection(line.Mode() - 1);
+        m_keyword->ChangeValue(wxString::FromUTF8(line.keyword));
+        m_target->ChangeValue(wxString::FromUTF8(line.target));
+    } else {
+        m_modeChoice->SetSelection(sorvik::kModeSeller - 1);
+    }
+    ApplyMode();
+    m_modeChoice->Bind(wxEVT_RADIOBOX, &LineDialog::OnModeChanged, this);
+    Bind(wxEVT_BUTTON, &LineDialog::OnOk, this, wxID_OK);
+    m_keyword->SetFocus();
+    CentreOnParent();
+}
+
+int LineDialog::Mode() const {
+    return m_modeChoice->GetSelection() + 1;
+}
+
+void LineDialog::ApplyMode() {
+    const int mode = Mode();
+    m_target->Enable(mode != sorvik::kModeKeyword);
+    m_targetLabel->SetLabel(mode == sorvik::kModeItemLink ? U("宝贝链接：") : U("用户名："));
+    Layout();
+}
+
+void LineDialog::OnModeChanged(wxCommandEvent&) {
+    ApplyMode();
+}
+
+sorvik::BatchLine LineDialog::Line() const {
+    sorvik::BatchLine line;
+    line.keyword = sorvik::TrimBlanks(Utf8(m_keyword->GetValue()), true);
+    if (Mode() != sorvik::kModeKeyword)
+        line.target = sorvik::TrimBlanks(Utf8(m_target->GetValue()), true);
+    return line;
+}
+
+void LineDialog::OnOk(wxCommandEvent& event) {
+    const sorvik::BatchLine line = Line();
+    if (std::optional<std::string> problem =
+            sorvik::LineProblem(Mode(), line.keyword, line.target, m_list, m_editing)) {
+        m_showProblem(wxString::FromUTF8(*problem), this);
+        return;
+    }
+    event.Skip();  // the dialog's own OK handling ends it
+}
+
+}  // namespace sorvik_tracker

@@ -1,0 +1,355 @@
+// The window's layout, its files at start-up, the table and the history of
+// the selected line. Checks are in frame_checks.cpp, changes of the list and
+// the files it exports in frame_list_edits.cpp.
+#include "tracker_frame.h"
+
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
+#include <wx/settings.h>
+#include <wx/splitter.h>
+#include <wx/stattext.h>
+
+#include <filesystem>
+#include <ctime>
+
+#include "app_icon.h"
+#include "file_names.h"
+#include "local_time.h"
+#include "rank_chart.h"
+#include "search_state.h"
+#include "tracker_table.h"
+
+namespace sorvik_tracker {
+namespace {
+
+wxString U(const std::string& utf8) {
+    return wxString::FromUTF8(utf8);
+}
+
+// Colours of a row by its latest check.
+wxColour RowColour(sorvik::LineState state) {
+    switch (state) {
+        case sorvik::LineState::Failed:
+            return wxColour(200, 30, 30);
+        case sorvik::LineState::NeverChecked:
+            return wxColour(128, 128, 128);
+        case sorvik::LineState::NotRanked:
+            return wxColour(90, 90, 90);
+        case sorvik::LineState::Ranked:
+            break;
+    }
+    return wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT);
+}
+
+// Column widths of the table, in pixels at 96 dpi.
+const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 60, 40, 60, 50, 130, 80};
+
+// "20261208-150405": when a damaged list file was put aside.
+std::string TimeTag() {
+    const std::string stamp = sorvik::LocalTimestamp(std::time(nullptr));
+    std::string tag;
+    for (char c : stamp.substr(0, 19))
+        if (c != '-' && c != ':') tag += c == 'T' ? '-' : c;
+    return tag;
+}
+
+}  // namespace
+
+TrackerFrame::TrackerFrame(const std::string& dataFolder, TrackerSeams seams)
+    : wxFrame(nullptr, wxID_ANY, TrackerTitle(), wxDefaultPosition, wxSize(1100, 760)),
+      m_files(dataFolder),
+      m_seams(std::move(seams)) {
+    SetIcons(sorvik_app::LoadAppIcon());
+    SetSize(FromDIP(wxSize(1100, 760)));
+    BuildMenus();
+    BuildControls();
+    Bind(wxEVT_CHAR_HOOK, &TrackerFrame::OnCharHook, this);
+    Bind(wxEVT_CLOSE_WINDOW, &TrackerFrame::OnClose, this);
+    LoadFiles();
+    FillTable();
+    UpdateCommands();
+    ShowIdleStatus();
+    Centre();
+}
+
+TrackerFrame::~TrackerFrame() {
+    // The worker reports to this window: it ends before the window goes.
+    m_run.reset();
+}
+
+void TrackerFrame::BuildMenus() {
+    auto* file = new wxMenu;
+    file->Append(ID_IMPORT_LIST, U("导入列表(&I)..."));
+    file->Append(ID_EXPORT_LIST, U("导出列表(&X)..."));
+    file->AppendSeparator();
+    file->Append(ID_EXPORT_RESULTS, U("导出最新结果为 CSV(&R)..."));
+    file->Append(ID_EXPORT_HISTORY, U("导出全部检查记录为 CSV(&H)..."));
+    file->AppendSeparator();
+    file->Append(wxID_EXIT, U("退出(&Q)"));
+
+    auto* list = new wxMenu;
+    list->Append(ID_ADD_LINE, U("添加(&A)\tCtrl+N"));
+    // Enter, Delete and Ctrl+C act in the table (see OnTableKey), so that
+    // they keep their meaning in the page count field.
+    list->Append(ID_EDIT_LINE, U("编辑(&E)        Enter"));
+    list->Append(ID_REMOVE_LINES, U("删除(&D)        Delete"));
+    list->AppendSeparator();
+    list->Append(ID_COPY_LINES, U("复制所选行(&C)   Ctrl+C"));
+
+    auto* check = new wxMenu;
+    check->Append(ID_CHECK_ALL, U("全部检查(&A)\tF5"));
+    check->Append(ID_CHECK_SELECTED, U("检查所选(&S)\tCtrl+R"));
+    check->Append(ID_STOP_CHECK, U("停止(&T)        Esc"));
+
+    auto* bar = new wxMenuBar;
+    bar->Append(file, U("文件(&F)"));
+    bar->Append(list, U("列表(&L)"));
+    bar->Append(check, U("检查(&C)"));
+    SetMenuBar(bar);
+
+    Bind(wxEVT_MENU, &TrackerFrame::OnAddLine, this, ID_ADD_LINE);
+    Bind(wxEVT_MENU, &TrackerFrame::OnEditLine, this, ID_EDIT_LINE);
+    Bind(wxEVT_MENU, &TrackerFrame::OnRemoveLines, this, ID_REMOVE_LINES);
+    Bind(wxEVT_MENU, &TrackerFrame::OnCheckAll, this, ID_CHECK_ALL);
+    Bind(wxEVT_MENU, &TrackerFrame::OnCheckSelected, this, ID_CHECK_SELECTED);
+    Bind(wxEVT_MENU, &TrackerFrame::OnStopCheck, this, ID_STOP_CHECK);
+    Bind(wxEVT_MENU, &TrackerFrame::OnImportList, this, ID_IMPORT_LIST);
+    Bind(wxEVT_MENU, &TrackerFrame::OnExportList, this, ID_EXPORT_LIST);
+    Bind(wxEVT_MENU, &TrackerFrame::OnExportResults, this, ID_EXPORT_RESULTS);
+    Bind(wxEVT_MENU, &TrackerFrame::OnExportHistory, this, ID_EXPORT_HISTORY);
+    Bind(wxEVT_MENU, &TrackerFrame::OnCopyLines, this, ID_COPY_LINES);
+    Bind(wxEVT_MENU, &TrackerFrame::OnQuit, this, wxID_EXIT);
+}
+
+void TrackerFrame::BuildControls() {
+    auto* panel = new wxPanel(this);
+    const int gap = FromDIP(6);
+
+    // The buttons of the list and the checks.
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    auto addButton = [&](int id, const char* label) {
+        auto* button = new wxButton(panel, id, U(label));
+        button->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) {
+            wxCommandEvent command(wxEVT_MENU, id);
+            ProcessWindowEvent(command);
+        });
+        buttons->Add(button, 0, wxRIGHT, gap);
+        return button;
+    };
+    addButton(ID_ADD_LINE, "添加");
+    addButton(ID_EDIT_LINE, "编辑");
+    addButton(ID_REMOVE_LINES, "删除");
+    buttons->AddSpacer(FromDIP(16));
+    addButton(ID_CHECK_ALL, "全部检查");
+    addButton(ID_CHECK_SELECTED, "检查所选");
+    m_stopButton = addButton(ID_STOP_CHECK, "停止");
+    buttons->AddSpacer(FromDIP(16));
+    buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")), 0,
+                 wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    m_pages = new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition,
+                             wxSize(FromDIP(130), -1), wxSP_ARROW_KEYS, 1,
+                             sorvik::kMaxPagesPerCheck, 10);
+    m_pages->Bind(wxEVT_SPINCTRL, &TrackerFrame::OnPagesChanged, this);
+    buttons->Add(m_pages, 0, wxALIGN_CENTER_VERTICAL);
+
+    // The table, above the history of its selected line.
+    auto* splitter = new wxSplitterWindow(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                          wxSP_LIVE_UPDATE | wxSP_3D);
+    splitter->SetMinimumPaneSize(FromDIP(120));
+    m_table = new wxListCtrl(splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                             wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
+    for (std::size_t i = 0; i < sorvik::kTableColumnCount; ++i) {
+        m_table->InsertColumn(static_cast<long>(i),
+                              U(sorvik::TableColumnCaption(static_cast<sorvik::TableColumn>(i))),
+                              i >= 3 && i <= 6 ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
+                              FromDIP(kTableWidths[i]));
+    }
+    m_table->Bind(wxEVT_LIST_ITEM_SELECTED, &TrackerFrame::OnSelectionChanged, this);
+    m_table->Bind(wxEVT_LIST_ITEM_DESELECTED, &TrackerFrame::OnSelectionChanged, this);
+    m_table->Bind(wxEVT_LIST_ITEM_ACTIVATED, &TrackerFrame::OnLineActivated, this);
+    m_table->Bind(wxEVT_KEY_DOWN, &TrackerFrame::OnTableKey, this);
+
+    auto* below = new wxSplitterWindow(splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                       wxSP_LIVE_UPDATE | wxSP_3D);
+    below->SetMinimumPaneSize(FromDIP(120));
+    m_chart = new RankChart(below);
+    m_pastChecks = new wxListCtrl(below, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                  wxLC_REPORT | wxLC_HRULES | wxBORDER_SUNKEN);
+    m_pastChecks->InsertColumn(0, U("检查时间"), wxLIST_FORMAT_LEFT, FromDIP(130));
+    m_pastChecks->InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, FromDIP(80));
+    m_pastChecks->InsertColumn(2, U("排名"), wxLIST_FORMAT_RIGHT, FromDIP(50));
+    m_pastChecks->InsertColumn(3, U("页"), wxLIST_FORMAT_RIGHT, FromDIP(40));
+    below->SplitVertically(m_chart, m_pastChecks, -FromDIP(330));
+    below->SetSashGravity(1.0);
+    splitter->SplitHorizontally(m_table, below, FromDIP(330));
+    splitter->SetSashGravity(0.5);
+
+    m_progress = new wxGauge(panel, wxID_ANY, 100, wxDefaultPosition, wxSize(FromDIP(220), -1));
+    m_status = new wxStaticText(panel, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+                                wxST_ELLIPSIZE_END);
+    auto* progress = new wxBoxSizer(wxHORIZONTAL);
+    progress->Add(m_progress, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap * 2);
+    progress->Add(m_status, 1, wxALIGN_CENTER_VERTICAL);
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(buttons, 0, wxALL, gap);
+    top->Add(splitter, 1, wxLEFT | wxRIGHT | wxEXPAND, gap);
+    top->Add(progress, 0, wxALL | wxEXPAND, gap);
+    panel->SetSizer(top);
+}
+
+void TrackerFrame::Message(const wxString& text) {
+    m_seams.message(text, this);
+}
+
+void TrackerFrame::LoadFiles() {
+    std::string error;
+    if (!m_files.Prepare(error)) {
+        m_folderWritable = false;
+        Message(U("无法使用数据文件夹 " + m_files.Folder() + "：" + error +
+                  "\n\n关键词列表、设置和检查记录都无法保存，也不会开始检查。"));
+    }
+    m_settings = m_files.ReadSettings();
+    m_pages->SetValue(m_settings.pagesPerCheck);
+
+    if (std::optional<std::vector<sorvik::BatchLine>> lines = m_files.ReadList(error)) {
+        m_lines = std::move(*lines);
+        std::string unusable;
+        for (const sorvik::BatchLine& line : m_lines)
+            if (!line.problem.empty())
+                unusable += "\n第 " + std::to_string(line.number) + " 行：" + line.problem;
+        if (!unusable.empty())
+            Message(U("关键词列表 " + m_files.ListFile() +
+                      " 中有无法使用的行（保留在列表中，检查时记为输入有误）：" + unusable));
+    } else {
+        // A list that can't be read is never written over: it is put aside
+        // whole, and the window starts with an empty list.
+        const std::string aside = m_files.ListFile() + ".unreadable-" + TimeTag();
+        std::error_code ec;
+        std::filesystem::rename(sorvik::PathFromUtf8(m_files.ListFile()),
+                                sorvik::PathFromUtf8(aside), ec);
+        Message(U("无法读取关键词列表：" + error + "\n\n" +
+                  (ec ? "为了不覆盖它，这个文件保持原样，列表的修改将无法保存。"
+                      : "原文件已改名保存为 " + aside + "，列表从空开始。")));
+        if (ec) m_folderWritable = false;
+    }
+
+    int skipped = 0;
+    m_history = std::make_shared<sorvik::SharedHistory>(
+        [&skipped](const std::string&) { ++skipped; });
+    {
+        std::lock_guard<std::mutex> lock(m_history->lock);
+        if (!m_history->history.Load(m_files.HistoryFile(), error)) {
+            Message(U("无法读取检查记录：" + error + "\n\n检查记录文件保持原样，不会开始检查。"));
+            return;
+        }
+        if (skipped > 0)
+            Message(U("检查记录 " + m_files.HistoryFile() + " 中有 " + std::to_string(skipped) +
+                      " 行已损坏，已跳过（文件保持原样）。"));
+        m_historyWritable = m_folderWritable && m_history->history.OpenForAppend(error);
+    }
+}
+
+std::optional<sorvik::RankHistory::Key> TrackerFrame::KeyOf(long row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_lines.size()) return std::nullopt;
+    const sorvik::BatchLine& line = m_lines[static_cast<std::size_t>(row)];
+    sorvik::RankHistory::Key key{line.keyword, std::nullopt};
+    if (line.Mode() != sorvik::kModeKeyword) key.second = line.target;
+    return key;
+}
+
+void TrackerFrame::FillTable() {
+    m_table->Freeze();
+    m_table->DeleteAllItems();
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        m_table->InsertItem(static_cast<long>(i), wxString());
+        ShowRow(static_cast<long>(i));
+    }
+    m_table->Thaw();
+    ShowSelectedHistory();
+}
+
+void TrackerFrame::ShowRow(long row) {
+    const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
+    if (!key) return;
+    sorvik::TableRow cells;
+    {
+        std::lock_guard<std::mutex> lock(m_history->lock);
+        cells = sorvik::DescribeLine(m_lines[static_cast<std::size_t>(row)],
+                                     m_history->history.Latest(*key));
+    }
+    for (std::size_t column = 0; column < cells.cells.size(); ++column)
+        m_table->SetItem(row, static_cast<int>(column), U(cells.cells[column]));
+    m_table->SetItemTextColour(row, RowColour(cells.state));
+}
+
+std::vector<long> TrackerFrame::SelectedRows() const {
+    std::vector<long> rows;
+    for (long row = m_table->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
+         row = m_table->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
+void TrackerFrame::ShowSelectedHistory() {
+    const std::vector<long> rows = SelectedRows();
+    std::vector<sorvik::CheckPoint> checks;
+    std::vector<std::string> times;
+    if (rows.size() == 1) {
+        if (const auto key = KeyOf(rows[0])) {
+            std::lock_guard<std::mutex> lock(m_history->lock);
+            if (const auto* kept = m_history->history.Checks(*key)) checks = *kept;
+        }
+    }
+    m_chart->SetChecks(checks, rows.size() == 1);
+
+    // The past checks, newest first.
+    m_pastChecks->Freeze();
+    m_pastChecks->DeleteAllItems();
+    long item = 0;
+    for (auto it = checks.rbegin(); it != checks.rend(); ++it, ++item) {
+        const sorvik::CheckPoint& check = *it;
+        m_pastChecks->InsertItem(item, U(sorvik::ShortLocalTime(check.when)));
+        m_pastChecks->SetItem(item, 1, U(sorvik::OutcomeWords(sorvik::CheckOutcomeName(check.outcome))));
+        if (check.rank > 0) m_pastChecks->SetItem(item, 2, wxString::Format("%d", check.rank));
+        if (check.rank > 0 && check.page > 0)
+            m_pastChecks->SetItem(item, 3, wxString::Format("%d", check.page));
+        if (!sorvik::IsCompletedCheck(check.outcome))
+            m_pastChecks->SetItemTextColour(item, RowColour(sorvik::LineState::Failed));
+    }
+    m_pastChecks->Thaw();
+}
+
+void TrackerFrame::OnSelectionChanged(wxListEvent&) {
+    ShowSelectedHistory();
+    UpdateCommands();
+}
+
+void TrackerFrame::UpdateCommands() {
+    const bool idle = !m_run;
+    const std::size_t selected = static_cast<std::size_t>(m_table->GetSelectedItemCount());
+    wxMenuBar* bar = GetMenuBar();
+    auto enable = [&](int id, bool on) {
+        bar->Enable(id, on);
+        if (wxWindow* button = FindWindow(id)) button->Enable(on);
+    };
+    enable(ID_ADD_LINE, idle);
+    enable(ID_EDIT_LINE, idle && selected == 1);
+    enable(ID_REMOVE_LINES, idle && selected > 0);
+    enable(ID_IMPORT_LIST, idle);
+    enable(ID_CHECK_ALL, idle && !m_lines.empty());
+    enable(ID_CHECK_SELECTED, idle && selected > 0);
+    enable(ID_STOP_CHECK, !idle);
+    m_pages->Enable(idle);
+}
+
+void TrackerFrame::ShowIdleStatus() {
+    m_status->SetLabel(U("共 " + std::to_string(m_lines.size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
+}
+
+}  // namespace sorvik_tracker

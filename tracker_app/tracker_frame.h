@@ -1,0 +1,142 @@
+// The tracker's window: the keyword list as a table with each line's latest
+// rank and its move, checks of all or the selected lines on a worker thread
+// with a progress bar, and below the table the selected line's history as a
+// chart and a list of past checks.
+#pragma once
+
+#include <wx/frame.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch_file.h"
+#include "check_run.h"
+#include "tracker_files.h"
+#include "tracker_seams.h"
+
+class wxGauge;
+class wxListCtrl;
+class wxListEvent;
+class wxSpinCtrl;
+class wxSpinEvent;
+class wxStaticText;
+class wxButton;
+class RankChart;
+
+namespace sorvik_tracker {
+
+// Command ids of the window's menus, buttons and keys.
+enum TrackerCommand {
+    ID_ADD_LINE = wxID_HIGHEST + 1,
+    ID_EDIT_LINE,
+    ID_REMOVE_LINES,
+    ID_CHECK_ALL,
+    ID_CHECK_SELECTED,
+    ID_STOP_CHECK,
+    ID_IMPORT_LIST,
+    ID_EXPORT_LIST,
+    ID_EXPORT_RESULTS,
+    ID_EXPORT_HISTORY,
+    ID_COPY_LINES,
+};
+
+class TrackerFrame : public wxFrame {
+  public:
+    // Works on the tracker's files in `dataFolder` (UTF-8): reads the list,
+    // the history and the settings, and reports in the window what it can't
+    // read or write.
+    explicit TrackerFrame(const std::string& dataFolder, TrackerSeams seams = TrackerSeams());
+    // Stops a check that still runs and waits for it.
+    ~TrackerFrame() override;
+
+    // For tests and benchmarks: the controls, and whether a check runs.
+    wxListCtrl* Table() { return m_table; }
+    wxListCtrl* PastChecks() { return m_pastChecks; }
+    RankChart* Chart() { return m_chart; }
+    wxGauge* Progress() { return m_progress; }
+    wxStaticText* StatusText() { return m_status; }
+    wxSpinCtrl* PagesPerCheck() { return m_pages; }
+    bool Checking() const { return m_run != nullptr; }
+    const std::vector<sorvik::BatchLine>& Lines() const { return m_lines; }
+
+  private:
+    void BuildMenus();
+    void BuildControls();
+    void LoadFiles();
+    void FillTable();
+    void ShowRow(long row);
+    void ShowSelectedHistory();
+    void UpdateCommands();
+    void ShowIdleStatus();
+    bool SaveList();
+    std::vector<long> SelectedRows() const;
+    std::optional<sorvik::RankHistory::Key> KeyOf(long row) const;
+    void StartChecks(const std::vector<long>& rows);
+    void Message(const wxString& text);
+
+    // Menu, button and key handlers.
+    void OnAddLine(wxCommandEvent& event);
+    void OnEditLine(wxCommandEvent& event);
+    void OnRemoveLines(wxCommandEvent& event);
+    void OnCheckAll(wxCommandEvent& event);
+    void OnCheckSelected(wxCommandEvent& event);
+    void OnStopCheck(wxCommandEvent& event);
+    void OnImportList(wxCommandEvent& event);
+    void OnExportList(wxCommandEvent& event);
+    void OnExportResults(wxCommandEvent& event);
+    void OnExportHistory(wxCommandEvent& event);
+    void OnCopyLines(wxCommandEvent& event);
+    void OnQuit(wxCommandEvent& event);
+    void OnPagesChanged(wxSpinEvent& event);
+    void OnSelectionChanged(wxListEvent& event);
+    void OnLineActivated(wxListEvent& event);
+    void OnTableKey(wxKeyEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
+
+    // What the check run reports, on the window thread.
+    void OnCheckProgress();
+    void OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord& summary, bool recorded);
+    void OnChecksFinished(bool stopped);
+
+    sorvik::TrackerFiles m_files;
+    TrackerSeams m_seams;
+    bool m_folderWritable = true;
+    std::vector<sorvik::BatchLine> m_lines;
+    std::shared_ptr<sorvik::SharedHistory> m_history;
+    bool m_historyWritable = false;
+    sorvik::TrackerSettings m_settings;
+
+    // The check that runs, and the table rows of its lines in run order.
+    std::unique_ptr<sorvik::CheckRun> m_run;
+    std::vector<long> m_runRows;
+    std::size_t m_runDone = 0;
+    bool m_closing = false;
+
+    // The latest progress of the running check, handed from the worker to
+    // the window thread; at most one hand-over is pending at a time, so a
+    // fast search never floods the window's events.
+    struct CheckProgress {
+        std::size_t runIndex = 0;
+        std::string status;
+        int page = 0;
+    };
+    std::mutex m_progressLock;  // guards m_latestProgress
+    CheckProgress m_latestProgress;
+    std::atomic<bool> m_progressPending{false};
+
+    wxListCtrl* m_table = nullptr;
+    wxListCtrl* m_pastChecks = nullptr;
+    RankChart* m_chart = nullptr;
+    wxGauge* m_progress = nullptr;
+    wxStaticText* m_status = nullptr;
+    wxSpinCtrl* m_pages = nullptr;
+    wxButton* m_stopButton = nullptr;
+};
+
+}  // namespace sorvik_tracker

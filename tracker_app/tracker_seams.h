@@ -1,0 +1,37 @@
+// The points where the tracker window reaches outside itself: message
+// boxes, questions, file choosers and the line form. Each has a real
+// default; tests replace them to drive the window without a person.
+#pragma once
+
+#include <wx/string.h>
+
+#include <functional>
+
+class wxWindow;
+
+namespace sorvik_tracker {
+
+class LineDialog;
+
+struct TrackerSeams {
+    // Shows a modal message box (OK, exclamation icon) with the program's
+    // caption; returns when it is closed.
+    std::function<void(const wxString& text, wxWindow* owner)> message;
+    // Asks a yes/no question; true for yes.
+    std::function<bool(const wxString& question, wxWindow* owner)> ask;
+    // Lets the user choose a file to read (`save` false) or write; empty
+    // when the user cancels.
+    std::function<wxString(const wxString& title, const wxString& wildcard,
+                           const wxString& defaultName, bool save, wxWindow* owner)>
+        chooseFile;
+    // Shows the line form modally; true when the user accepted it.
+    std::function<bool(LineDialog& dialog)> editLine;
+
+    // All four set to the real behaviour.
+    TrackerSeams();
+};
+
+// The caption of the program's message boxes and its window title.
+wxString TrackerTitle();
+
+}  // namespace sorvik_tracker

@@ -1,0 +1,102 @@
+#include "check_run.h"
+
+#include <ctime>
+
+#include "check_window.h"
+#include "gbk_text.h"
+#include "search_form.h"
+
+namespace sorvik {
+
+// The search window of one line's check: hands the status line on as
+// progress, and takes a stop wanted before the run began.
+class CheckRun::LineWindow : public CheckWindow {
+  public:
+    LineWindow(CheckRun& run, std::size_t index, SearchForm form)
+        : CheckWindow(std::move(form)), m_run(run), m_index(index) {}
+
+  protected:
+    bool StopWanted() override { return m_run.m_stopWanted.load(); }
+    void OnStatus(const std::string& gbkText) override {
+        if (m_run.m_events.progress)
+            m_run.m_events.progress(m_index, GbkToUtf8(gbkText), State().m_pageNumber);
+    }
+
+  private:
+    CheckRun& m_run;
+    const std::size_t m_index;
+};
+
+CheckRun::CheckRun(std::vector<BatchLine> lines, SearchLimits limits,
+                   std::shared_ptr<SharedHistory> history, Events events)
+    : m_lines(std::move(lines)),
+      m_limits(limits),
+      m_history(std::move(history)),
+      m_events(std::move(events)),
+      m_worker([this] { Run(); }) {}
+
+CheckRun::~CheckRun() {
+    Stop();
+    if (m_worker.joinable()) m_worker.join();
+}
+
+void CheckRun::Stop() {
+    m_stopWanted.store(true);
+    std::lock_guard<std::mutex> lock(m_windowLock);
+    if (m_window) m_window->RequestStop();
+}
+
+bool CheckRun::WaitUntilEnded(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(m_endLock);
+    return m_endSignal.wait_for(lock, timeout, [this] { return m_ended; });
+}
+
+bool CheckRun::Ended() {
+    std::lock_guard<std::mutex> lock(m_endLock);
+    return m_ended;
+}
+
+void CheckRun::Run() {
+    bool stopped = false;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_stopWanted.load()) {
+            stopped = true;
+            break;
+        }
+        const BatchLine& line = m_lines[i];
+        SummaryRecord summary;
+        if (!line.problem.empty()) {
+            summary = MakeSummary(line.keyword, line.target, line.Mode(), "form_rejected",
+                                  SearchReport{}, std::time(nullptr));
+        } else {
+            auto window = std::make_shared<LineWindow>(*this, i, FormOf(line));
+            {
+                std::lock_guard<std::mutex> lock(m_windowLock);
+                m_window = window;
+            }
+            // A stop that came before the window was in place.
+            if (m_stopWanted.load()) window->RequestStop();
+            const CheckResult result = RunCheck(*window, m_limits);
+            {
+                std::lock_guard<std::mutex> lock(m_windowLock);
+                m_window.reset();
+            }
+            summary = SummarizeCheck(line.keyword, line.target, line.Mode(), result,
+                                     std::time(nullptr));
+            if (result.stopRequested) stopped = true;
+        }
+        bool recorded;
+        {
+            std::lock_guard<std::mutex> lock(m_history->lock);
+            recorded = m_history->history.Record(summary);
+        }
+        if (m_events.checked) m_events.checked(i, summary, recorded);
+        if (stopped) break;
+    }
+    if (m_events.finished) m_events.finished(stopped || m_stopWanted.load());
+    std::lock_guard<std::mutex> lock(m_endLock);
+    m_ended = true;
+    m_endSignal.notify_all();
+}
+
+}  // namespace sorvik

@@ -1,0 +1,81 @@
+// Checks of keyword list lines, one after another on a worker thread of
+// their own, each recorded in the history as it ends.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "batch_file.h"
+#include "rank_history.h"
+#include "search_limits.h"
+
+namespace sorvik {
+
+// The history of a tracker: one RankHistory, shared by the window thread
+// (which reads it) and a check run's worker (which records in it).
+struct SharedHistory {
+    explicit SharedHistory(RankHistory::Warn warn) : history(std::move(warn), true) {}
+    std::mutex lock;  // guards history
+    RankHistory history;
+};
+
+class CheckRun {
+  public:
+    // What a run tells its front end, on the worker thread.
+    struct Events {
+        // The check of line `index` (of the run's lines) shows `statusUtf8`
+        // in its status line while reading result page `page`.
+        std::function<void(std::size_t index, const std::string& statusUtf8, int page)> progress;
+        // The check of line `index` ended as `summary` (with its history
+        // fields); `recorded` is false when the history file could not be
+        // written.
+        std::function<void(std::size_t index, const SummaryRecord& summary, bool recorded)>
+            checked;
+        // The run has ended: every line checked, or stopped.
+        std::function<void(bool stopped)> finished;
+    };
+
+    // Starts checking `lines` in order with `limits`, recording each check
+    // in `history` (already loaded and open for appending). A line with a
+    // problem is recorded as rejected without a search.
+    CheckRun(std::vector<BatchLine> lines, SearchLimits limits,
+             std::shared_ptr<SharedHistory> history, Events events);
+    // Stops the run and waits for its worker.
+    ~CheckRun();
+    CheckRun(const CheckRun&) = delete;
+    CheckRun& operator=(const CheckRun&) = delete;
+
+    // Ends the running check at once (a download under way included) and
+    // starts no further one. Safe on any thread.
+    void Stop();
+    // Waits until the worker has ended, at most `timeout`; true when it has.
+    bool WaitUntilEnded(std::chrono::milliseconds timeout);
+    bool Ended();
+
+  private:
+    class LineWindow;
+    void Run();
+
+    const std::vector<BatchLine> m_lines;
+    const SearchLimits m_limits;
+    const std::shared_ptr<SharedHistory> m_history;
+    const Events m_events;
+
+    std::atomic<bool> m_stopWanted{false};
+    std::mutex m_windowLock;                 // guards m_window
+    std::shared_ptr<LineWindow> m_window;    // the window of the running check
+    std::mutex m_endLock;                    // guards m_ended
+    std::condition_variable m_endSignal;
+    bool m_ended = false;
+    std::thread m_worker;  // last: started when everything above exists
+};
+
+}  // namespace sorvik
