@@ -72,8 +72,8 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     m_progress->SetRange(static_cast<int>(rows.size()) * m_settings.pagesPerCheck);
     m_progress->SetValue(0);
     m_status->SetLabel(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
-    m_run = std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history,
-                                               std::move(events));
+    m_run =
+        std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history, std::move(events));
     UpdateCommands();
 }
 
@@ -87,9 +87,9 @@ void TrackerFrame::OnCheckProgress() {
     if (!m_run || progress.runIndex >= m_runRows.size()) return;
     const sorvik::BatchLine& line = m_lines[static_cast<std::size_t>(m_runRows[progress.runIndex])];
     const int pages = m_settings.pagesPerCheck;
-    m_progress->SetValue(std::min(m_progress->GetRange(),
-                                  static_cast<int>(progress.runIndex) * pages +
-                                      std::min(std::max(progress.page, 0), pages)));
+    m_progress->SetValue(std::min(
+        m_progress->GetRange(),
+        static_cast<int>(progress.runIndex) * pages + std::min(std::max(progress.page, 0), pages)));
     std::string what = line.keyword;
     if (!line.target.empty()) what += " · " + line.target;
     m_status->SetLabel(U("正在检查 " + std::to_string(progress.runIndex + 1) + "/" +
@@ -101,8 +101,8 @@ void TrackerFrame::OnLineChecked(std::size_t runIndex, const sorvik::SummaryReco
     if (runIndex >= m_runRows.size()) return;
     const long row = m_runRows[runIndex];
     m_runDone = runIndex + 1;
-    m_progress->SetValue(std::min(m_progress->GetRange(),
-                                  static_cast<int>(m_runDone) * m_settings.pagesPerCheck));
+    m_progress->SetValue(
+        std::min(m_progress->GetRange(), static_cast<int>(m_runDone) * m_settings.pagesPerCheck));
     ShowRow(row);
     const std::vector<long> selected = SelectedRows();
     if (selected.size() == 1 && selected[0] == row) ShowSelectedHistory();

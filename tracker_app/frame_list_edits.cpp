@@ -87,12 +87,11 @@ void TrackerFrame::OnEditLine(wxCommandEvent&) {
 void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
     std::vector<long> rows = SelectedRows();
     if (m_run || rows.empty()) return;
-    const wxString question =
-        rows.size() == 1
-            ? U("删除“" + m_lines[static_cast<std::size_t>(rows[0])].keyword +
-                "”这一行吗？\n它的检查记录保留在检查记录文件中。")
-            : U("删除所选的 " + std::to_string(rows.size()) +
-                " 行吗？\n它们的检查记录保留在检查记录文件中。");
+    const wxString question = rows.size() == 1
+                                  ? U("删除“" + m_lines[static_cast<std::size_t>(rows[0])].keyword +
+                                      "”这一行吗？\n它的检查记录保留在检查记录文件中。")
+                                  : U("删除所选的 " + std::to_string(rows.size()) +
+                                      " 行吗？\n它们的检查记录保留在检查记录文件中。");
     if (!m_seams.ask(question, this)) return;
     const std::vector<sorvik::BatchLine> before = m_lines;
     std::sort(rows.rbegin(), rows.rend());
@@ -128,8 +127,8 @@ void TrackerFrame::OnTableKey(wxKeyEvent& event) {
 
 void TrackerFrame::OnImportList(wxCommandEvent&) {
     if (m_run) return;
-    const wxString path = m_seams.chooseFile(U("导入关键词列表"), U(kTextFiles), wxString(),
-                                             false, this);
+    const wxString path =
+        m_seams.chooseFile(U("导入关键词列表"), U(kTextFiles), wxString(), false, this);
     if (path.empty()) return;
     std::string error;
     const std::optional<std::vector<sorvik::BatchLine>> read =

@@ -31,13 +31,13 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
       m_editing(editing),
       m_showProblem(std::move(showProblem)) {
     const wxString modes[] = {U("关键词"), U("关键词+用户名"), U("关键词+宝贝链接")};
-    m_modeChoice = new wxRadioBox(this, wxID_ANY, U("查询方式"), wxDefaultPosition,
-                                  wxDefaultSize, 3, modes, 1, wxRA_SPECIFY_ROWS);
-    m_keyword = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition,
-                               FromDIP(wxSize(360, -1)));
+    m_modeChoice = new wxRadioBox(this, wxID_ANY, U("查询方式"), wxDefaultPosition, wxDefaultSize,
+                                  3, modes, 1, wxRA_SPECIFY_ROWS);
+    m_keyword =
+        new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, FromDIP(wxSize(360, -1)));
     m_targetLabel = new wxStaticText(this, wxID_ANY, U("宝贝链接："));
-    m_target = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition,
-                              FromDIP(wxSize(360, -1)));
+    m_target =
+        new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, FromDIP(wxSize(360, -1)));
 
     auto* fields = new wxFlexGridSizer(2, FromDIP(wxSize(8, 8)));
     fields->AddGrowableCol(1);

@@ -8,14 +8,14 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
-#include <wx/settings.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 
 #include "app_icon.h"
 #include "file_names.h"
@@ -151,9 +151,9 @@ void TrackerFrame::BuildControls() {
     buttons->AddSpacer(FromDIP(16));
     buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")), 0,
                  wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
-    m_pages = new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition,
-                             wxSize(FromDIP(130), -1), wxSP_ARROW_KEYS, 1,
-                             sorvik::kMaxPagesPerCheck, 10);
+    m_pages =
+        new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition, wxSize(FromDIP(130), -1),
+                       wxSP_ARROW_KEYS, 1, sorvik::kMaxPagesPerCheck, 10);
     m_pages->Bind(wxEVT_SPINCTRL, &TrackerFrame::OnPagesChanged, this);
     buttons->Add(m_pages, 0, wxALIGN_CENTER_VERTICAL);
 
@@ -240,8 +240,8 @@ void TrackerFrame::LoadFiles() {
     }
 
     int skipped = 0;
-    m_history = std::make_shared<sorvik::SharedHistory>(
-        [&skipped](const std::string&) { ++skipped; });
+    m_history =
+        std::make_shared<sorvik::SharedHistory>([&skipped](const std::string&) { ++skipped; });
     {
         std::lock_guard<std::mutex> lock(m_history->lock);
         if (!m_history->history.Load(m_files.HistoryFile(), error)) {
@@ -306,7 +306,8 @@ void TrackerFrame::ShowSelectedHistory() {
             if (const auto* kept = m_history->history.Checks(*key)) checks = *kept;
         }
     }
-    m_chart->SetChecks(checks, rows.size() == 1);
+    m_chart->SetChecks(
+        checks, rows.size() == 1 ? RankChart::Hint::NoChecksYet : RankChart::Hint::SelectLine);
 
     // The past checks, newest first.
     m_pastChecks->Freeze();
@@ -315,7 +316,7 @@ void TrackerFrame::ShowSelectedHistory() {
     for (auto it = checks.rbegin(); it != checks.rend(); ++it, ++item) {
         const sorvik::CheckPoint& check = *it;
         m_pastChecks->InsertItem(item, U(sorvik::ShortLocalTime(check.when)));
-        m_pastChecks->SetItem(item, 1, U(sorvik::OutcomeWords(sorvik::CheckOutcomeName(check.outcome))));
+        m_pastChecks->SetItem(item, 1, U(sorvik::OutcomeWords(check.outcome)));
         if (check.rank > 0) m_pastChecks->SetItem(item, 2, wxString::Format("%d", check.rank));
         if (check.rank > 0 && check.page > 0)
             m_pastChecks->SetItem(item, 3, wxString::Format("%d", check.page));
@@ -349,7 +350,8 @@ void TrackerFrame::UpdateCommands() {
 }
 
 void TrackerFrame::ShowIdleStatus() {
-    m_status->SetLabel(U("共 " + std::to_string(m_lines.size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
+    m_status->SetLabel(
+        U("共 " + std::to_string(m_lines.size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
 }
 
 }  // namespace sorvik_tracker

@@ -21,9 +21,9 @@ TrackerSeams::TrackerSeams()
       }),
       chooseFile([](const wxString& title, const wxString& wildcard, const wxString& defaultName,
                     bool save, wxWindow* owner) {
-          wxFileDialog dialog(owner, title, wxString(), defaultName, wildcard,
-                              save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT
-                                   : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+          wxFileDialog dialog(
+              owner, title, wxString(), defaultName, wildcard,
+              save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
           return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
       }),
       editLine([](LineDialog& dialog) { return dialog.ShowModal() == wxID_OK; }) {}

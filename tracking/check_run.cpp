@@ -81,8 +81,8 @@ void CheckRun::Run() {
                 std::lock_guard<std::mutex> lock(m_windowLock);
                 m_window.reset();
             }
-            summary = SummarizeCheck(line.keyword, line.target, line.Mode(), result,
-                                     std::time(nullptr));
+            summary =
+                SummarizeCheck(line.keyword, line.target, line.Mode(), result, std::time(nullptr));
             if (result.stopRequested) stopped = true;
         }
         bool recorded;

@@ -37,8 +37,7 @@ class CheckRun {
         // The check of line `index` ended as `summary` (with its history
         // fields); `recorded` is false when the history file could not be
         // written.
-        std::function<void(std::size_t index, const SummaryRecord& summary, bool recorded)>
-            checked;
+        std::function<void(std::size_t index, const SummaryRecord& summary, bool recorded)> checked;
         // The run has ended: every line checked, or stopped.
         std::function<void(bool stopped)> finished;
     };
@@ -70,9 +69,9 @@ class CheckRun {
     const Events m_events;
 
     std::atomic<bool> m_stopWanted{false};
-    std::mutex m_windowLock;                 // guards m_window
-    std::shared_ptr<LineWindow> m_window;    // the window of the running check
-    std::mutex m_endLock;                    // guards m_ended
+    std::mutex m_windowLock;               // guards m_window
+    std::shared_ptr<LineWindow> m_window;  // the window of the running check
+    std::mutex m_endLock;                  // guards m_ended
     std::condition_variable m_endSignal;
     bool m_ended = false;
     std::thread m_worker;  // last: started when everything above exists

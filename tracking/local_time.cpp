@@ -6,15 +6,7 @@
 namespace sorvik {
 namespace {
 
-// Thread-safe forms of localtime and gmtime.
-bool ToLocal(std::time_t when, std::tm& out) {
-#ifdef _WIN32
-    return localtime_s(&out, &when) == 0;
-#else
-    return localtime_r(&when, &out) != nullptr;
-#endif
-}
-
+// A thread-safe form of gmtime.
 bool ToUtc(std::time_t when, std::tm& out) {
 #ifdef _WIN32
     return gmtime_s(&out, &when) == 0;
@@ -51,9 +43,17 @@ bool Digits(const std::string& text, std::size_t at, int digits, int& value) {
 
 }  // namespace
 
+bool ToLocalTime(std::time_t when, std::tm& out) {
+#ifdef _WIN32
+    return localtime_s(&out, &when) == 0;
+#else
+    return localtime_r(&when, &out) != nullptr;
+#endif
+}
+
 std::string LocalTimestamp(std::time_t when) {
     std::tm local{}, utc{};
-    if (!ToLocal(when, local) || !ToUtc(when, utc)) return std::string();
+    if (!ToLocalTime(when, local) || !ToUtc(when, utc)) return std::string();
 
     // The offset is the difference of the two calendar times; they are at
     // most a day apart, which may cross the end of a year.
@@ -96,10 +96,10 @@ std::optional<std::int64_t> ParseTimestamp(const std::string& text) {
 
 std::string ShortLocalTime(std::int64_t when) {
     std::tm local{};
-    if (when == 0 || !ToLocal(static_cast<std::time_t>(when), local)) return std::string();
+    if (when == 0 || !ToLocalTime(static_cast<std::time_t>(when), local)) return std::string();
     char text[32];
     return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) ? std::string(text)
-                                                                       : std::string();
+                                                                      : std::string();
 }
 
 }  // namespace sorvik

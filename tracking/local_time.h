@@ -8,6 +8,10 @@
 
 namespace sorvik {
 
+// The calendar time of `when` in the local time zone; false when the C
+// library can't tell it. Safe to call from any thread.
+bool ToLocalTime(std::time_t when, std::tm& out);
+
 // "2026-12-08T15:04:05+08:00" for `when` in the local time zone.
 std::string LocalTimestamp(std::time_t when);
 

@@ -34,13 +34,13 @@ std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) 
 namespace {
 
 const std::pair<const char*, CheckOutcome> kOutcomeNames[] = {
-        {"found", CheckOutcome::Found},
-        {"not_found", CheckOutcome::NotFound},
-        {"finished", CheckOutcome::Finished},
-        {"no_items", CheckOutcome::NoItems},
-        {"download_failed", CheckOutcome::DownloadFailed},
-        {"form_rejected", CheckOutcome::FormRejected},
-        {"stopped", CheckOutcome::Stopped}};
+    {"found", CheckOutcome::Found},
+    {"not_found", CheckOutcome::NotFound},
+    {"finished", CheckOutcome::Finished},
+    {"no_items", CheckOutcome::NoItems},
+    {"download_failed", CheckOutcome::DownloadFailed},
+    {"form_rejected", CheckOutcome::FormRejected},
+    {"stopped", CheckOutcome::Stopped}};
 
 }  // namespace
 

@@ -44,8 +44,8 @@ std::string ModeWord(int mode) {
     }
 }
 
-std::string OutcomeWords(const std::string& outcome) {
-    switch (CheckOutcomeNamed(outcome)) {
+std::string OutcomeWords(CheckOutcome outcome) {
+    switch (outcome) {
         case CheckOutcome::Found:
             return "找到";
         case CheckOutcome::NotFound:
@@ -63,7 +63,13 @@ std::string OutcomeWords(const std::string& outcome) {
         case CheckOutcome::Other:
             break;
     }
-    return "未知结果（" + outcome + "）";
+    return "未知结果";
+}
+
+std::string OutcomeWords(const std::string& outcome) {
+    const CheckOutcome named = CheckOutcomeNamed(outcome);
+    if (named == CheckOutcome::Other) return "未知结果（" + outcome + "）";
+    return OutcomeWords(named);
 }
 
 std::string ChangeWords(const SummaryRecord& summary) {

@@ -10,6 +10,7 @@
 
 #include "batch_file.h"
 #include "output_format.h"
+#include "summary.h"
 
 namespace sorvik {
 
@@ -47,8 +48,9 @@ TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest);
 
 // The mode as a word: 关键词, 用户名 or 宝贝链接.
 std::string ModeWord(int mode);
-// The outcome of a check in words.
+// The outcome of a check in words, by its name or as a CheckOutcome.
 std::string OutcomeWords(const std::string& outcome);
+std::string OutcomeWords(CheckOutcome outcome);
 // The move since the previous check: ↑3, ↓2, =, 新 (ranked now, not then),
 // or empty when there is no rank now.
 std::string ChangeWords(const SummaryRecord& summary);

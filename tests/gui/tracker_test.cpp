@@ -3,6 +3,7 @@
 // in the table, a restart on the same files, a failed check marked on the
 // chart, Stop and closing during a check, and files that can't be used.
 #include <gtest/gtest.h>
+#include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
@@ -18,6 +19,7 @@
 #include "line_dialog.h"
 #include "rank_chart.h"
 #include "tracker_frame.h"
+#include "tracker_table.h"
 
 using namespace gui_test;
 using sorvik_tracker::LineDialog;
@@ -129,9 +131,9 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     // Three lines through the form; a link of another host is refused with
     // the dialog's message and nothing is added.
     const std::string link = "https://" + host + "/item.htm?id=10000000055";
-    for (const Typed& typed : {Typed{1, "连衣裙", ""}, Typed{2, " 连衣裙 ", "深夜小铺"},
-                               Typed{3, "连衣裙", "https://elsewhere/item.htm?id=1"},
-                               Typed{3, "连衣裙", link}}) {
+    for (const Typed& typed :
+         {Typed{1, "连衣裙", ""}, Typed{2, " 连衣裙 ", "深夜小铺"},
+          Typed{3, "连衣裙", "https://elsewhere/item.htm?id=1"}, Typed{3, "连衣裙", link}}) {
         m_person.toType = typed;
         Command(*frame, sorvik_tracker::ID_ADD_LINE);
     }

@@ -303,8 +303,8 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     std::lock_guard<std::mutex> guard(history->lock);
     EXPECT_EQ(history->history.RecordCount(), 2u);
     EXPECT_EQ(history->history.Latest({"abc", std::string("店5")})->rank, 5);
-    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream("history.jsonl").rdbuf()),
-                         {}, '\n'),
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream("history.jsonl").rdbuf()), {},
+                         '\n'),
               2);
 }
 

@@ -1,0 +1,131 @@
+// The rank chart's layout: where each check, the axes and their labels go.
+#include "chart_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "test_environment.h"
+
+namespace sorvik {
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kFirst = 1796086800;  // 2026-12-01 09:00 in UTC+8
+
+CheckPoint Check(std::int64_t when, CheckOutcome outcome, int rank = 0, int page = 0) {
+    CheckPoint check;
+    check.when = when;
+    check.outcome = outcome;
+    check.rank = rank;
+    check.page = page;
+    return check;
+}
+
+TEST(ChartLayout, PlacesRanksFailuresAndLabelsAsTheChartShowsThem) {
+    SetEnv("TZ", "CST-8");
+    using O = CheckOutcome;
+    // Given out of time order; the check of unknown time goes last.
+    const std::vector<CheckPoint> checks = {
+        Check(kFirst + kDay, O::Found, 1, 1),          // 0
+        Check(kFirst, O::Found, 10, 1),                // 1
+        Check(0, O::Found, 2, 1),                      // 2
+        Check(kFirst + 2 * kDay, O::DownloadFailed),   // 3
+        Check(kFirst + 3 * kDay, O::Found, 3, 1),      // 4
+        Check(kFirst + 4 * kDay, O::NotFound, 0, 10),  // 5
+        Check(kFirst + 5 * kDay, O::Found, 57, 2),     // 6
+        Check(kFirst + 6 * kDay, O::Found, 20, 1),     // 7
+    };
+    const ChartLayout layout = LayoutChart(checks, 800, 300);
+    ASSERT_EQ(layout.marks.size(), checks.size());
+    std::vector<std::size_t> order;
+    for (const ChartMark& mark : layout.marks) order.push_back(mark.check);
+    EXPECT_EQ(order, (std::vector<std::size_t>{1, 0, 3, 4, 5, 6, 7, 2}));
+    const auto& m = layout.marks;
+    for (std::size_t i = 1; i < m.size(); ++i) EXPECT_LT(m[i - 1].x, m[i].x) << i;
+    EXPECT_GE(m.front().x, layout.left);
+    EXPECT_LE(m.back().x, layout.right);
+
+    // Rank 1 at the top, above 10; the worst rank above the not-ranked band,
+    // and that above the axis, where the failed check is marked.
+    EXPECT_EQ(m[1].y, layout.top);
+    EXPECT_LT(m[1].y, m[0].y);
+    EXPECT_LT(m[5].y, layout.notRankedY);
+    EXPECT_LT(layout.notRankedY, layout.axisY);
+    EXPECT_EQ(m[2].kind, MarkKind::Failed);
+    EXPECT_EQ(m[2].y, layout.axisY);
+    EXPECT_EQ(m[4].kind, MarkKind::NotRanked);
+    EXPECT_EQ(m[4].y, layout.notRankedY);
+    // The line joins neighbouring ranked checks only: not across the failed
+    // check, the not-ranked one, or into the check of unknown time.
+    EXPECT_EQ(layout.segments, (std::vector<std::pair<std::size_t, std::size_t>>{{0, 1}, {5, 6}}));
+    EXPECT_EQ(layout.bestRank, 1);
+    EXPECT_EQ(layout.bestY, m[1].y);
+
+    // Ranks from 1 down to a nice rank covering 57; dates at local
+    // midnights, the first between the first two checks.
+    EXPECT_GE(layout.rankAxisMax, 57);
+    ASSERT_GE(layout.rankTicks.size(), 3u);
+    EXPECT_EQ(layout.rankTicks.front().label, "1");
+    EXPECT_EQ(layout.rankTicks.back().label, std::to_string(layout.rankAxisMax));
+    EXPECT_LT(layout.rankTicks.back().position, layout.notRankedY);
+    ASSERT_GE(layout.timeTicks.size(), 3u);
+    EXPECT_EQ(layout.timeTicks.front().label, "12-02");
+    EXPECT_GT(layout.timeTicks.front().position, m[0].x);
+    EXPECT_LT(layout.timeTicks.front().position, m[1].x);
+    EXPECT_EQ(layout.timeTicks.back().label, "时间未知");
+    ASSERT_TRUE(layout.unknownTimeX);
+    EXPECT_GT(*layout.unknownTimeX, m[6].x);
+    EXPECT_LT(*layout.unknownTimeX, m[7].x);
+
+    // The check under the mouse: the nearest in x within the radius, on the
+    // plot only.
+    EXPECT_EQ(MarkNear(layout, m[4].x + 3, layout.top, 6), 5u);
+    EXPECT_EQ(MarkNear(layout, (m[4].x + m[5].x) / 2, m[4].y, 6), std::nullopt);
+    EXPECT_EQ(MarkNear(layout, m[4].x, layout.axisY + 40, 6), std::nullopt);
+
+    EXPECT_EQ(DescribeCheck(checks[6]), "2026-12-06 09:00  排名 57（第2页）");
+    EXPECT_EQ(DescribeCheck(checks[5]), "2026-12-05 09:00  未上榜");
+    EXPECT_EQ(DescribeCheck(checks[3]), "2026-12-03 09:00  下载失败");
+    EXPECT_EQ(DescribeCheck(checks[2]), "时间未知  排名 2（第1页）");
+
+    // One check, or checks at one instant, sit in the middle, with times
+    // around them; a time at the end of the range too.
+    for (std::size_t count : {1u, 2u}) {
+        const ChartLayout lone = LayoutChart(std::vector<CheckPoint>(count, checks[0]), 600, 240);
+        ASSERT_EQ(lone.marks.size(), count);
+        EXPECT_NEAR(lone.marks.back().x, (lone.left + lone.right) / 2, 0.5);
+        ASSERT_FALSE(lone.timeTicks.empty());
+        EXPECT_EQ(lone.timeTicks.front().label.size(), 5u) << lone.timeTicks.front().label;
+    }
+    const ChartLayout last =
+        LayoutChart({Check(std::numeric_limits<std::int64_t>::max(), O::Found, 1, 1)}, 600, 240);
+    EXPECT_NEAR(last.marks.at(0).x, (last.left + last.right) / 2, 0.5);
+
+    // A year of daily checks, and a window too small to hold a chart.
+    std::vector<CheckPoint> year;
+    for (int day = 0; day < 365; ++day)
+        year.push_back(day % 9 == 4   ? Check(kFirst + day * kDay, O::Stopped)
+                       : day % 7 == 3 ? Check(kFirst + day * kDay, O::NotFound)
+                                      : Check(kFirst + day * kDay, O::Found, 1 + day % 40, 1));
+    const ChartLayout full = LayoutChart(year, 700, 260);
+    ASSERT_EQ(full.marks.size(), 365u);
+    for (std::size_t i = 1; i < full.marks.size(); ++i)
+        ASSERT_LT(full.marks[i - 1].x, full.marks[i].x) << i;
+    EXPECT_LE(full.marks.back().x, full.right);
+    EXPECT_GT(full.segments.size(), 200u);
+    ASSERT_GE(full.timeTicks.size(), 3u);
+    EXPECT_LE(full.timeTicks.size(), 13u);
+    for (std::size_t i = 1; i < full.timeTicks.size(); ++i)
+        EXPECT_LT(full.timeTicks[i - 1].position, full.timeTicks[i].position);
+    // Dates, and the new year named where it begins.
+    EXPECT_EQ(full.timeTicks.front().label, "2027");
+    EXPECT_EQ(full.timeTicks[1].label.size(), 5u);
+    const ChartLayout tiny = LayoutChart(year, 5, 5);
+    EXPECT_LT(tiny.left, tiny.right);
+    EXPECT_LT(tiny.top, tiny.bottom);
+    EXPECT_EQ(tiny.marks.size(), 365u);
+}
+
+}  // namespace
+}  // namespace sorvik
