@@ -9,6 +9,7 @@
 
 #include "file_names.h"
 #include "line_dialog.h"
+#include "list_views.h"
 #include "output_format.h"
 #include "read_file.h"
 #include "tracker_frame.h"
@@ -54,8 +55,7 @@ void TrackerFrame::OnAddLine(wxCommandEvent&) {
         return;
     }
     const long row = static_cast<long>(m_lines.size() - 1);
-    m_table->InsertItem(row, wxString());
-    ShowRow(row);
+    FillTable();
     for (long other : SelectedRows()) m_table->SetItemState(other, 0, wxLIST_STATE_SELECTED);
     m_table->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                           wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
@@ -205,12 +205,7 @@ void TrackerFrame::OnExportHistory(wxCommandEvent&) {
 
 void TrackerFrame::OnCopyLines(wxCommandEvent&) {
     std::vector<sorvik::TableRow> rows;
-    for (long row : SelectedRows()) {
-        sorvik::TableRow cells;
-        for (int column = 0; column < m_table->GetColumnCount(); ++column)
-            cells.cells.push_back(Utf8(m_table->GetItemText(row, column)));
-        rows.push_back(cells);
-    }
+    for (long row : SelectedRows()) rows.push_back(m_table->Row(row));
     if (rows.empty()) return;
     wxClipboardLocker clipboard;
     if (!clipboard) return;

@@ -19,6 +19,7 @@
 
 #include "app_icon.h"
 #include "file_names.h"
+#include "list_views.h"
 #include "local_time.h"
 #include "rank_chart.h"
 #include "search_state.h"
@@ -30,24 +31,6 @@ namespace {
 wxString U(const std::string& utf8) {
     return wxString::FromUTF8(utf8);
 }
-
-// Colours of a row by its latest check.
-wxColour RowColour(sorvik::LineState state) {
-    switch (state) {
-        case sorvik::LineState::Failed:
-            return wxColour(200, 30, 30);
-        case sorvik::LineState::NeverChecked:
-            return wxColour(128, 128, 128);
-        case sorvik::LineState::NotRanked:
-            return wxColour(90, 90, 90);
-        case sorvik::LineState::Ranked:
-            break;
-    }
-    return wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT);
-}
-
-// Column widths of the table, in pixels at 96 dpi.
-const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 60, 40, 60, 50, 130, 80};
 
 // "20261208-150405": when a damaged list file was put aside.
 std::string TimeTag() {
@@ -161,14 +144,7 @@ void TrackerFrame::BuildControls() {
     auto* splitter = new wxSplitterWindow(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                           wxSP_LIVE_UPDATE | wxSP_3D);
     splitter->SetMinimumPaneSize(FromDIP(120));
-    m_table = new wxListCtrl(splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                             wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
-    for (std::size_t i = 0; i < sorvik::kTableColumnCount; ++i) {
-        m_table->InsertColumn(static_cast<long>(i),
-                              U(sorvik::TableColumnCaption(static_cast<sorvik::TableColumn>(i))),
-                              i >= 3 && i <= 6 ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
-                              FromDIP(kTableWidths[i]));
-    }
+    m_table = new LineTable(splitter);
     m_table->Bind(wxEVT_LIST_ITEM_SELECTED, &TrackerFrame::OnSelectionChanged, this);
     m_table->Bind(wxEVT_LIST_ITEM_DESELECTED, &TrackerFrame::OnSelectionChanged, this);
     m_table->Bind(wxEVT_LIST_ITEM_ACTIVATED, &TrackerFrame::OnLineActivated, this);
@@ -178,12 +154,7 @@ void TrackerFrame::BuildControls() {
                                        wxSP_LIVE_UPDATE | wxSP_3D);
     below->SetMinimumPaneSize(FromDIP(120));
     m_chart = new RankChart(below);
-    m_pastChecks = new wxListCtrl(below, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                  wxLC_REPORT | wxLC_HRULES | wxBORDER_SUNKEN);
-    m_pastChecks->InsertColumn(0, U("检查时间"), wxLIST_FORMAT_LEFT, FromDIP(130));
-    m_pastChecks->InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, FromDIP(80));
-    m_pastChecks->InsertColumn(2, U("排名"), wxLIST_FORMAT_RIGHT, FromDIP(50));
-    m_pastChecks->InsertColumn(3, U("页"), wxLIST_FORMAT_RIGHT, FromDIP(40));
+    m_pastChecks = new PastChecksList(below);
     below->SplitVertically(m_chart, m_pastChecks, -FromDIP(330));
     below->SetSashGravity(1.0);
     splitter->SplitHorizontally(m_table, below, FromDIP(330));
@@ -263,29 +234,24 @@ std::optional<sorvik::RankHistory::Key> TrackerFrame::KeyOf(long row) const {
     return key;
 }
 
+sorvik::TableRow TrackerFrame::RowOf(long row) const {
+    const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
+    if (!key) return sorvik::TableRow();
+    std::lock_guard<std::mutex> lock(m_history->lock);
+    return sorvik::DescribeLine(m_lines[static_cast<std::size_t>(row)],
+                                m_history->history.Latest(*key));
+}
+
 void TrackerFrame::FillTable() {
-    m_table->Freeze();
-    m_table->DeleteAllItems();
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        m_table->InsertItem(static_cast<long>(i), wxString());
-        ShowRow(static_cast<long>(i));
-    }
-    m_table->Thaw();
+    std::vector<sorvik::TableRow> rows;
+    rows.reserve(m_lines.size());
+    for (std::size_t i = 0; i < m_lines.size(); ++i) rows.push_back(RowOf(static_cast<long>(i)));
+    m_table->SetRows(std::move(rows));
     ShowSelectedHistory();
 }
 
 void TrackerFrame::ShowRow(long row) {
-    const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
-    if (!key) return;
-    sorvik::TableRow cells;
-    {
-        std::lock_guard<std::mutex> lock(m_history->lock);
-        cells = sorvik::DescribeLine(m_lines[static_cast<std::size_t>(row)],
-                                     m_history->history.Latest(*key));
-    }
-    for (std::size_t column = 0; column < cells.cells.size(); ++column)
-        m_table->SetItem(row, static_cast<int>(column), U(cells.cells[column]));
-    m_table->SetItemTextColour(row, RowColour(cells.state));
+    m_table->SetRow(row, RowOf(row));
 }
 
 std::vector<long> TrackerFrame::SelectedRows() const {
@@ -299,7 +265,6 @@ std::vector<long> TrackerFrame::SelectedRows() const {
 void TrackerFrame::ShowSelectedHistory() {
     const std::vector<long> rows = SelectedRows();
     std::vector<sorvik::CheckPoint> checks;
-    std::vector<std::string> times;
     if (rows.size() == 1) {
         if (const auto key = KeyOf(rows[0])) {
             std::lock_guard<std::mutex> lock(m_history->lock);
@@ -309,21 +274,7 @@ void TrackerFrame::ShowSelectedHistory() {
     m_chart->SetChecks(
         checks, rows.size() == 1 ? RankChart::Hint::NoChecksYet : RankChart::Hint::SelectLine);
 
-    // The past checks, newest first.
-    m_pastChecks->Freeze();
-    m_pastChecks->DeleteAllItems();
-    long item = 0;
-    for (auto it = checks.rbegin(); it != checks.rend(); ++it, ++item) {
-        const sorvik::CheckPoint& check = *it;
-        m_pastChecks->InsertItem(item, U(sorvik::ShortLocalTime(check.when)));
-        m_pastChecks->SetItem(item, 1, U(sorvik::OutcomeWords(check.outcome)));
-        if (check.rank > 0) m_pastChecks->SetItem(item, 2, wxString::Format("%d", check.rank));
-        if (check.rank > 0 && check.page > 0)
-            m_pastChecks->SetItem(item, 3, wxString::Format("%d", check.page));
-        if (!sorvik::IsCompletedCheck(check.outcome))
-            m_pastChecks->SetItemTextColour(item, RowColour(sorvik::LineState::Failed));
-    }
-    m_pastChecks->Thaw();
+    m_pastChecks->SetChecks(std::move(checks));
 }
 
 void TrackerFrame::OnSelectionChanged(wxListEvent&) {

@@ -18,9 +18,9 @@
 #include "check_run.h"
 #include "tracker_files.h"
 #include "tracker_seams.h"
+#include "tracker_table.h"
 
 class wxGauge;
-class wxListCtrl;
 class wxListEvent;
 class wxSpinCtrl;
 class wxSpinEvent;
@@ -29,6 +29,9 @@ class wxButton;
 class RankChart;
 
 namespace sorvik_tracker {
+
+class LineTable;
+class PastChecksList;
 
 // Command ids of the window's menus, buttons and keys.
 enum TrackerCommand {
@@ -55,8 +58,8 @@ class TrackerFrame : public wxFrame {
     ~TrackerFrame() override;
 
     // For tests and benchmarks: the controls, and whether a check runs.
-    wxListCtrl* Table() { return m_table; }
-    wxListCtrl* PastChecks() { return m_pastChecks; }
+    LineTable* Table() { return m_table; }
+    PastChecksList* PastChecks() { return m_pastChecks; }
     RankChart* Chart() { return m_chart; }
     wxGauge* Progress() { return m_progress; }
     wxStaticText* StatusText() { return m_status; }
@@ -69,6 +72,7 @@ class TrackerFrame : public wxFrame {
     void BuildControls();
     void LoadFiles();
     void FillTable();
+    sorvik::TableRow RowOf(long row) const;
     void ShowRow(long row);
     void ShowSelectedHistory();
     void UpdateCommands();
@@ -130,8 +134,8 @@ class TrackerFrame : public wxFrame {
     CheckProgress m_latestProgress;
     std::atomic<bool> m_progressPending{false};
 
-    wxListCtrl* m_table = nullptr;
-    wxListCtrl* m_pastChecks = nullptr;
+    LineTable* m_table = nullptr;
+    PastChecksList* m_pastChecks = nullptr;
     RankChart* m_chart = nullptr;
     wxGauge* m_progress = nullptr;
     wxStaticText* m_status = nullptr;

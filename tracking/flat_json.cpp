@@ -1,15 +1,16 @@
 #include "flat_json.h"
 
 #include <climits>
+#include <string>
 
 #include "utf8.h"
 
 namespace sorvik {
-namespace {
 
-class Reader {
+// Reads one line into a FlatObject.
+class FlatReader {
   public:
-    explicit Reader(std::string_view text) : m_text(text) {}
+    FlatReader(std::string_view text, FlatObject& object) : m_text(text), m_object(object) {}
 
     void SkipBlanks() {
         while (m_at < m_text.size() && (m_text[m_at] == ' ' || m_text[m_at] == '\t' ||
@@ -33,9 +34,8 @@ class Reader {
         return m_at < m_text.size() ? m_text[m_at] : '\0';
     }
 
-    bool String(std::string& out) {
+    bool String(std::string_view& out) {
         if (!Take('"')) return false;
-        out.clear();
         const std::size_t start = m_at;
         for (;;) {
             if (m_at >= m_text.size()) return false;
@@ -46,11 +46,14 @@ class Reader {
                 ++m_at;
                 continue;
             }
-            // Escapes are rare: decode from here on.
-            out.assign(m_text.data() + start, m_at - start);
-            return Escaped(out);
+            // Escapes are rare: decode from here on, into the object.
+            std::string& decoded = Decoded();
+            decoded.assign(m_text.data() + start, m_at - start);
+            if (!Escaped(decoded)) return false;
+            out = decoded;
+            return true;
         }
-        out.assign(m_text.data() + start, m_at - start);
+        out = m_text.substr(start, m_at - start);
         ++m_at;
         return IsUtf8(out);
     }
@@ -157,6 +160,11 @@ class Reader {
         return true;
     }
 
+    std::string& Decoded() {
+        if (m_object.m_decodedUsed == m_object.m_decoded.size()) m_object.m_decoded.emplace_back();
+        return m_object.m_decoded[m_object.m_decodedUsed++];
+    }
+
     static void AppendUtf8(std::string& out, unsigned code) {
         if (code < 0x80) {
             out += static_cast<char>(code);
@@ -214,7 +222,7 @@ class Reader {
         } else {
             value.kind = FlatValue::Kind::OtherNumber;
         }
-        value.text.assign(m_text.data() + start, m_at - start);
+        value.text = m_text.substr(start, m_at - start);
         return true;
     }
 
@@ -225,30 +233,29 @@ class Reader {
     }
 
     std::string_view m_text;
+    FlatObject& m_object;
     std::size_t m_at = 0;
 };
 
-}  // namespace
-
-std::optional<std::vector<FlatField>> ParseFlatObject(std::string_view json) {
-    Reader reader(json);
-    std::vector<FlatField> fields;
-    if (!reader.Take('{')) return std::nullopt;
+bool FlatObject::Read(std::string_view json) {
+    m_fields.clear();
+    m_decodedUsed = 0;
+    FlatReader reader(json, *this);
+    if (!reader.Take('{')) return false;
     if (!reader.Take('}')) {
         do {
             FlatField field;
             if (!reader.String(field.key) || !reader.Take(':') || !reader.Value(field.value))
-                return std::nullopt;
-            fields.push_back(std::move(field));
+                return false;
+            m_fields.push_back(field);
         } while (reader.Take(','));
-        if (!reader.Take('}')) return std::nullopt;
+        if (!reader.Take('}')) return false;
     }
-    if (!reader.AtEnd()) return std::nullopt;
-    return fields;
+    return reader.AtEnd();
 }
 
-const FlatValue* FindField(const std::vector<FlatField>& fields, std::string_view key) {
-    for (auto it = fields.rbegin(); it != fields.rend(); ++it)
+const FlatValue* FlatObject::Find(std::string_view key) const {
+    for (auto it = m_fields.rbegin(); it != m_fields.rend(); ++it)
         if (it->key == key) return &it->value;
     return nullptr;
 }

@@ -41,30 +41,30 @@ std::optional<int> IntField(const FlatValue* value) {
     return static_cast<int>(value->integer);
 }
 
-void FromFlat(const std::vector<FlatField>& fields, RecordFields& record) {
+void FromFlat(const FlatObject& fields, RecordFields& record) {
     auto text = [&](const char* key) -> std::optional<std::string> {
-        const FlatValue* value = FindField(fields, key);
+        const FlatValue* value = fields.Find(key);
         if (!value || value->kind != FlatValue::Kind::Text) return std::nullopt;
-        return value->text;
+        return std::string(value->text);
     };
     record.keyword = text("keyword");
     record.outcome = text("outcome");
-    if (const FlatValue* target = FindField(fields, "target")) {
+    if (const FlatValue* target = fields.Find("target")) {
         if (target->kind == FlatValue::Kind::Text)
-            record.target = target->text;
+            record.target = std::string(target->text);
         else
             record.targetOk = target->kind == FlatValue::Kind::Null;
     }
-    if (const FlatValue* rank = FindField(fields, "rank")) {
+    if (const FlatValue* rank = fields.Find("rank")) {
         if (rank->kind == FlatValue::Kind::Integer && Positive(rank->integer))
             record.rank = static_cast<int>(rank->integer);
         else
             record.rankOk = rank->kind == FlatValue::Kind::Null;
     }
-    record.mode = IntField(FindField(fields, "mode"));
-    record.total = IntField(FindField(fields, "total"));
-    record.page = IntField(FindField(fields, "page"));
-    record.pagesRead = IntField(FindField(fields, "pages_read"));
+    record.mode = IntField(fields.Find("mode"));
+    record.total = IntField(fields.Find("total"));
+    record.page = IntField(fields.Find("page"));
+    record.pagesRead = IntField(fields.Find("pages_read"));
     record.checkedAt = text("checked_at").value_or(std::string());
 }
 
@@ -75,7 +75,7 @@ std::optional<int> IntJson(const Json& object, const char* key) {
     return static_cast<int>(number);
 }
 
-bool FromJson(const std::string& line, RecordFields& record) {
+bool FromJson(std::string_view line, RecordFields& record) {
     const Json object = Json::parse(line, nullptr, false);
     if (object.is_discarded() || !object.is_object()) return false;
     auto text = [&](const char* key) -> std::optional<std::string> {
@@ -114,10 +114,10 @@ RankHistory::~RankHistory() {
     if (m_file) std::fclose(m_file);
 }
 
-bool RankHistory::ReadRecord(const std::string& line, SummaryRecord& summary) {
+bool RankHistory::ReadRecord(std::string_view line, SummaryRecord& summary) {
     RecordFields record;
-    if (std::optional<std::vector<FlatField>> fields = ParseFlatObject(line)) {
-        FromFlat(*fields, record);
+    if (m_line.Read(line)) {
+        FromFlat(m_line, record);
     } else if (!FromJson(line, record)) {
         return false;
     }
@@ -139,31 +139,27 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
     std::error_code ec;
     const std::filesystem::path file = PathFromUtf8(path);
     if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return true;
-    std::optional<std::string> text = ReadInputFile(path, error);
-    if (!text) {
-        error = "history file: " + error;
-        return false;
-    }
-    m_endsWithLineFeed = text->empty() || text->back() == '\n';
 
     int number = 0;
-    std::string line;
-    for (std::size_t start = 0; start < text->size();) {
-        std::size_t end = std::min(text->find('\n', start), text->size());
-        line.assign(*text, start, end - start);
-        start = end + 1;
+    bool ended = true;  // the file so far ends with a line feed
+    const bool read = ReadInputLines(path, error, [&](std::string_view line, bool complete) {
         ++number;
-        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-
+        ended = complete;
+        if (line.find_first_not_of(" \t\r") == std::string_view::npos) return;
         SummaryRecord summary;
         if (ReadRecord(line, summary)) {
-            Remember(summary);
-            continue;
+            Track& track = Remember(summary);
+            if (m_keepChecks) track.latest = std::move(summary);
+            return;
         }
         ++m_skipped;
         m_warn("history file " + path + ", line " + std::to_string(number) + ": " +
-               (end == text->size() && !m_endsWithLineFeed ? "half written" : "no record") +
-               ", skipped");
+               (complete ? "no record" : "half written") + ", skipped");
+    });
+    m_endsWithLineFeed = ended;
+    if (!read) {
+        error = "history file: " + error;
+        return false;
     }
     return true;
 }
@@ -180,7 +176,8 @@ bool RankHistory::OpenForAppend(std::string& error) {
 }
 
 bool RankHistory::Record(SummaryRecord& summary) {
-    Remember(summary);
+    Track& track = Remember(summary);
+    if (m_keepChecks) track.latest = summary;
 
     std::string line = FormatSummary(OutputFormat::Json, summary);
     if (!m_endsWithLineFeed) line.insert(0, "\n");
@@ -196,8 +193,24 @@ bool RankHistory::Record(SummaryRecord& summary) {
     return false;
 }
 
-void RankHistory::Remember(SummaryRecord& summary) {
-    Track& track = m_tracks[Key{summary.keyword, summary.target}];
+const std::string& RankHistory::KeyText(const std::string& keyword,
+                                        const std::optional<std::string>& target) {
+    // The keyword, then a byte no UTF-8 text holds, then the target or a
+    // second such byte for none.
+    m_keyText.assign(keyword);
+    m_keyText += '\xFF';
+    if (target)
+        m_keyText += *target;
+    else
+        m_keyText += '\xFE';
+    return m_keyText;
+}
+
+RankHistory::Track& RankHistory::Remember(SummaryRecord& summary) {
+    const std::string& key = KeyText(summary.keyword, summary.target);
+    auto found = m_tracks.find(key);
+    if (found == m_tracks.end()) found = m_tracks.emplace(key, Track()).first;
+    Track& track = found->second;
     summary.withHistory = true;
     summary.previousRank = track.lastRank;
     summary.bestRank = track.bestRank;
@@ -215,24 +228,32 @@ void RankHistory::Remember(SummaryRecord& summary) {
     }
     ++m_records;
     if (m_hook) m_hook(summary);
-    if (!m_keepChecks) return;
-    CheckPoint point;
-    point.when = ParseTimestamp(summary.checkedAt).value_or(0);
-    point.rank = summary.rank.value_or(0);
-    point.page = summary.page.value_or(0);
-    point.outcome = outcome;
-    track.checks.push_back(point);
-    track.latest = summary;
+    if (m_keepChecks) {
+        CheckPoint point;
+        point.when = ParseTimestamp(summary.checkedAt).value_or(0);
+        point.rank = summary.rank.value_or(0);
+        point.page = summary.page.value_or(0);
+        point.outcome = outcome;
+        track.checks.push_back(point);
+    }
+    return track;
+}
+
+const RankHistory::Track* RankHistory::Find(const Key& key) const {
+    std::string text = key.first + '\xFF';
+    text += key.second ? *key.second : std::string(1, '\xFE');
+    const auto it = m_tracks.find(text);
+    return it == m_tracks.end() ? nullptr : &it->second;
 }
 
 const std::vector<CheckPoint>* RankHistory::Checks(const Key& key) const {
-    const auto it = m_tracks.find(key);
-    return it == m_tracks.end() ? nullptr : &it->second.checks;
+    const Track* track = Find(key);
+    return track ? &track->checks : nullptr;
 }
 
 const SummaryRecord* RankHistory::Latest(const Key& key) const {
-    const auto it = m_tracks.find(key);
-    return it == m_tracks.end() || !it->second.latest ? nullptr : &*it->second.latest;
+    const Track* track = Find(key);
+    return track && track->latest ? &*track->latest : nullptr;
 }
 
 bool HistoryAsCsv(const std::string& path, std::string& csv, std::string& error) {

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "flat_json.h"
 #include "output_format.h"
 #include "summary.h"
 
@@ -75,9 +77,14 @@ class RankHistory {
         std::optional<SummaryRecord> latest;  // with keepChecks
     };
 
-    // Fills in the history fields of `summary` and remembers it.
-    void Remember(SummaryRecord& summary);
-    bool ReadRecord(const std::string& line, SummaryRecord& summary);
+    // Fills in the history fields of `summary` and remembers it; returns
+    // its track.
+    Track& Remember(SummaryRecord& summary);
+    bool ReadRecord(std::string_view line, SummaryRecord& summary);
+    // The map key of a keyword and target, built in m_keyText.
+    const std::string& KeyText(const std::string& keyword,
+                               const std::optional<std::string>& target);
+    const Track* Find(const Key& key) const;
 
     Warn m_warn;
     std::function<void(const SummaryRecord&)> m_hook;
@@ -88,7 +95,9 @@ class RankHistory {
     bool m_writeFailed = false;
     std::size_t m_records = 0;
     int m_skipped = 0;
-    std::map<Key, Track> m_tracks;
+    std::unordered_map<std::string, Track> m_tracks;  // by KeyText
+    std::string m_keyText;
+    FlatObject m_line;  // the line being read, its memory kept from line to line
 };
 
 // The records of the history file at `path` as CSV: UTF-8 with a

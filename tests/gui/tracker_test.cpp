@@ -17,6 +17,7 @@
 #include "chart_layout.h"
 #include "gui_harness.h"
 #include "line_dialog.h"
+#include "list_views.h"
 #include "rank_chart.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
@@ -176,7 +177,9 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Change), "=");
     // The failed check of the other lines is shown in a colour of its own.
     EXPECT_EQ(Cell(*frame, 2, sorvik::TableColumn::Outcome), "下载失败");
-    EXPECT_NE(frame->Table()->GetItemTextColour(2), frame->Table()->GetItemTextColour(1));
+    EXPECT_EQ(frame->Table()->Row(2).state, sorvik::LineState::Failed);
+    EXPECT_NE(sorvik_tracker::StateColour(sorvik::LineState::Failed),
+              sorvik_tracker::StateColour(frame->Table()->Row(1).state));
     EXPECT_EQ(Lines(FileText(DataFile("history.jsonl"))).size(), 7u);
 
     // The selected line's chart: two points at rank 57, the failed check a
