@@ -1,7 +1,8 @@
 # The Windows packages, built by the target windows-package:
 #   Sorvik-Setup-VERSION.exe    the installer (NSIS, per-user, /S for silent)
 #   Sorvik-VERSION-win64.zip    the same files in a folder, for a portable use
-# Both hold sorvik.exe and sorvik-cli.exe, stripped, and config.txt.
+# Both hold sorvik.exe, sorvik-tracker.exe and sorvik-cli.exe, stripped, the
+# tracker's daily-check script sorvik-check.cmd and config.txt.
 find_program(SORVIK_MAKENSIS makensis REQUIRED)
 find_program(SORVIK_ZIP zip REQUIRED)
 
@@ -15,14 +16,18 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
   COMMAND ${CMAKE_STRIP} -o ${stage}/sorvik.exe $<TARGET_FILE:sorvik>
+  COMMAND ${CMAKE_STRIP} -o ${stage}/sorvik-tracker.exe $<TARGET_FILE:sorvik-tracker>
   COMMAND ${CMAKE_STRIP} -o ${stage}/sorvik-cli.exe $<TARGET_FILE:sorvik-cli>
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/tracker_app/res/sorvik-check.cmd
+          ${stage}/sorvik-check.cmd
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/config.txt ${stage}/config.txt
   COMMAND ${SORVIK_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage}
           -DOUTFILE=${installer} ${CMAKE_SOURCE_DIR}/app/res/sorvik-setup.nsi
   COMMAND ${CMAKE_COMMAND} -E rm -f ${portable}
   COMMAND ${SORVIK_ZIP} -q -r -X ${portable} Sorvik
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/package
-  DEPENDS sorvik sorvik-cli ${CMAKE_SOURCE_DIR}/config.txt
+  DEPENDS sorvik sorvik-tracker sorvik-cli ${CMAKE_SOURCE_DIR}/config.txt
+          ${CMAKE_SOURCE_DIR}/tracker_app/res/sorvik-check.cmd
           ${CMAKE_SOURCE_DIR}/app/res/sorvik-setup.nsi ${CMAKE_SOURCE_DIR}/app/res/sorvik.ico
   COMMENT "Packaging Sorvik ${PROJECT_VERSION} for Windows"
   VERBATIM)

@@ -38,6 +38,7 @@ void TrackerFrame::OnCheckSelected(wxCommandEvent&) {
 
 void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     if (m_run || rows.empty()) return;
+    ReloadHistoryIfChanged();
     if (!m_historyWritable) {
         Message(U("无法写入检查记录 " + m_files.HistoryFile() +
                   "，检查的结果将无法保存，所以不开始检查。"));
@@ -101,6 +102,7 @@ void TrackerFrame::OnLineChecked(std::size_t runIndex, const sorvik::SummaryReco
     if (runIndex >= m_runRows.size()) return;
     const long row = m_runRows[runIndex];
     m_runDone = runIndex + 1;
+    m_historySize = HistoryFileSize();
     m_progress->SetValue(
         std::min(m_progress->GetRange(), static_cast<int>(m_runDone) * m_settings.pagesPerCheck));
     ShowRow(row);

@@ -53,6 +53,7 @@ TrackerFrame::TrackerFrame(const std::string& dataFolder, TrackerSeams seams)
     BuildControls();
     Bind(wxEVT_CHAR_HOOK, &TrackerFrame::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &TrackerFrame::OnClose, this);
+    Bind(wxEVT_ACTIVATE, &TrackerFrame::OnActivate, this);
     LoadFiles();
     FillTable();
     UpdateCommands();
@@ -210,20 +211,51 @@ void TrackerFrame::LoadFiles() {
         if (ec) m_folderWritable = false;
     }
 
-    int skipped = 0;
-    m_history =
-        std::make_shared<sorvik::SharedHistory>([&skipped](const std::string&) { ++skipped; });
-    {
-        std::lock_guard<std::mutex> lock(m_history->lock);
-        if (!m_history->history.Load(m_files.HistoryFile(), error)) {
-            Message(U("无法读取检查记录：" + error + "\n\n检查记录文件保持原样，不会开始检查。"));
-            return;
-        }
-        if (skipped > 0)
-            Message(U("检查记录 " + m_files.HistoryFile() + " 中有 " + std::to_string(skipped) +
-                      " 行已损坏，已跳过（文件保持原样）。"));
-        m_historyWritable = m_folderWritable && m_history->history.OpenForAppend(error);
+    LoadHistory();
+}
+
+void TrackerFrame::LoadHistory() {
+    // Counted on the thread that reads the history, and later (a record that
+    // can't be written) on a check run's worker.
+    auto skipped = std::make_shared<std::atomic<int>>(0);
+    auto history = std::make_shared<sorvik::SharedHistory>(
+        [skipped](const std::string&) { skipped->fetch_add(1); });
+    std::string error;
+    std::lock_guard<std::mutex> lock(history->lock);
+    m_history = history;
+    m_historySize = HistoryFileSize();
+    m_historyWritable = false;
+    if (!history->history.Load(m_files.HistoryFile(), error)) {
+        Message(U("无法读取检查记录：" + error + "\n\n检查记录文件保持原样，不会开始检查。"));
+        return;
     }
+    const int damaged = skipped->load();
+    if (damaged > 0 && damaged != m_damagedShown)
+        Message(U("检查记录 " + m_files.HistoryFile() + " 中有 " + std::to_string(damaged) +
+                  " 行已损坏，已跳过（文件保持原样）。"));
+    m_damagedShown = damaged;
+    m_historyWritable = m_folderWritable && history->history.OpenForAppend(error);
+}
+
+std::uintmax_t TrackerFrame::HistoryFileSize() const {
+    std::error_code ec;
+    const std::uintmax_t size =
+        std::filesystem::file_size(sorvik::PathFromUtf8(m_files.HistoryFile()), ec);
+    return ec ? 0 : size;
+}
+
+void TrackerFrame::ReloadHistoryIfChanged() {
+    // sorvik-cli may have checked the list meanwhile (a daily task): its
+    // records join the table and the charts, and the next check's changes
+    // are counted from them.
+    if (m_run || HistoryFileSize() == m_historySize) return;
+    LoadHistory();
+    FillTable();
+}
+
+void TrackerFrame::OnActivate(wxActivateEvent& event) {
+    if (event.GetActive()) CallAfter(&TrackerFrame::ReloadHistoryIfChanged);
+    event.Skip();
 }
 
 std::optional<sorvik::RankHistory::Key> TrackerFrame::KeyOf(long row) const {

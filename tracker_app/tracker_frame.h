@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -71,6 +72,9 @@ class TrackerFrame : public wxFrame {
     void BuildMenus();
     void BuildControls();
     void LoadFiles();
+    void LoadHistory();
+    std::uintmax_t HistoryFileSize() const;
+    void ReloadHistoryIfChanged();
     void FillTable();
     sorvik::TableRow RowOf(long row) const;
     void ShowRow(long row);
@@ -102,6 +106,7 @@ class TrackerFrame : public wxFrame {
     void OnTableKey(wxKeyEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
+    void OnActivate(wxActivateEvent& event);
 
     // What the check run reports, on the window thread.
     void OnCheckProgress();
@@ -114,6 +119,8 @@ class TrackerFrame : public wxFrame {
     std::vector<sorvik::BatchLine> m_lines;
     std::shared_ptr<sorvik::SharedHistory> m_history;
     bool m_historyWritable = false;
+    std::uintmax_t m_historySize = 0;  // of the history file as last read or written
+    int m_damagedShown = 0;            // damaged history lines already reported
     sorvik::TrackerSettings m_settings;
 
     // The check that runs, and the table rows of its lines in run order.

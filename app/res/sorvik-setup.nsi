@@ -6,7 +6,9 @@
 ;
 ;     makensis -DVERSION=2.0.0.1 -DSTAGE=dir -DOUTFILE=Sorvik-Setup-2.0.0.1.exe sorvik-setup.nsi
 ;
-; STAGE holds sorvik.exe, sorvik-cli.exe and config.txt.
+; STAGE holds sorvik.exe, sorvik-tracker.exe, sorvik-cli.exe, sorvik-check.cmd
+; and config.txt. The tracker keeps its own files in %APPDATA%\Sorvik, which
+; the uninstaller leaves: they are the user's keyword list and history.
 
 Unicode true
 Target amd64-unicode
@@ -54,13 +56,18 @@ FunctionEnd
 Section "Sorvik"
   SetOutPath "$INSTDIR"
   File "${STAGE}\sorvik.exe"
+  File "${STAGE}\sorvik-tracker.exe"
   File "${STAGE}\sorvik-cli.exe"
+  File "${STAGE}\sorvik-check.cmd"
   File "${STAGE}\config.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  ; The shortcut starts the program in its own folder, its working directory.
+  ; The shortcuts start the programs in their own folder, their working
+  ; directory.
   CreateDirectory "$SMPROGRAMS\Sorvik"
   CreateShortcut "$SMPROGRAMS\Sorvik\Sorvik.lnk" "$INSTDIR\sorvik.exe" "" "$INSTDIR\sorvik.exe" 0
+  CreateShortcut "$SMPROGRAMS\Sorvik\Sorvik 排名跟踪.lnk" "$INSTDIR\sorvik-tracker.exe" "" \
+    "$INSTDIR\sorvik-tracker.exe" 0
 
   ; The entry in the system's list of installed programs.
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Sorvik"
@@ -76,7 +83,9 @@ SectionEnd
 
 Section "Uninstall"
   Delete "$INSTDIR\sorvik.exe"
+  Delete "$INSTDIR\sorvik-tracker.exe"
   Delete "$INSTDIR\sorvik-cli.exe"
+  Delete "$INSTDIR\sorvik-check.cmd"
   Delete "$INSTDIR\config.txt"
   ; The working files the programs leave behind.
   Delete "$INSTDIR\data.html"
@@ -86,6 +95,7 @@ Section "Uninstall"
   RMDir "$INSTDIR"
 
   Delete "$SMPROGRAMS\Sorvik\Sorvik.lnk"
+  Delete "$SMPROGRAMS\Sorvik\Sorvik 排名跟踪.lnk"
   RMDir "$SMPROGRAMS\Sorvik"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -196,6 +196,19 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     ASSERT_EQ(frame->PastChecks()->GetItemCount(), 3);
     EXPECT_EQ(frame->PastChecks()->GetItemText(0, 1).utf8_string(), "找到");
     EXPECT_EQ(frame->PastChecks()->GetItemText(1, 1).utf8_string(), "下载失败");
+
+    // A check that sorvik-cli appended meanwhile shows when the window is
+    // next activated.
+    std::ofstream(DataFile("history.jsonl"), std::ios::app)
+        << R"({"keyword":"连衣裙","target":"深夜小铺","mode":2,"outcome":"found","rank":12,)"
+        << R"("page":1,"pages_read":1,"checked_at":"2026-12-09T09:00:00+08:00"})"
+        << "\n";
+    wxActivateEvent activated(wxEVT_ACTIVATE, true);
+    frame->ProcessWindowEvent(activated);
+    ASSERT_TRUE(
+        PumpUntil([&] { return Cell(*frame, 1, sorvik::TableColumn::Rank) == "12"; }, 5000));
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Change), "↑45");
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::BestRank), "12");
 }
 
 TEST_F(Tracker, StopAndClosingDuringAStalledCheckEndAtOnceAndKeepTheRecords) {
