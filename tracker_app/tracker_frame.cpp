@@ -156,9 +156,9 @@ void TrackerFrame::BuildControls() {
     below->SetMinimumPaneSize(FromDIP(120));
     m_chart = new RankChart(below);
     m_pastChecks = new PastChecksList(below);
-    below->SplitVertically(m_chart, m_pastChecks, -FromDIP(330));
+    below->SplitVertically(m_chart, m_pastChecks);
     below->SetSashGravity(1.0);
-    splitter->SplitHorizontally(m_table, below, FromDIP(330));
+    splitter->SplitHorizontally(m_table, below);
     splitter->SetSashGravity(0.5);
 
     m_progress = new wxGauge(panel, wxID_ANY, 100, wxDefaultPosition, wxSize(FromDIP(220), -1));
@@ -173,6 +173,13 @@ void TrackerFrame::BuildControls() {
     top->Add(splitter, 1, wxLEFT | wxRIGHT | wxEXPAND, gap);
     top->Add(progress, 0, wxALL | wxEXPAND, gap);
     panel->SetSizer(top);
+
+    // The table above and the history below share the height; the past
+    // checks take a fixed width beside the chart.
+    Layout();
+    panel->Layout();
+    splitter->SetSashPosition(splitter->GetClientSize().GetHeight() * 45 / 100);
+    below->SetSashPosition(below->GetClientSize().GetWidth() - FromDIP(320));
 }
 
 void TrackerFrame::Message(const wxString& text) {
