@@ -1,14 +1,23 @@
 #include "dialog_template.h"
 
 #include <wx/button.h>
+#include <wx/clntdata.h>
+#include <wx/fontenum.h>
 #include <wx/iconbndl.h>
 #include <wx/listctrl.h>
+#include <wx/log.h>
 #include <wx/radiobut.h>
+#include <wx/renderer.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#ifdef __WXMSW__
+#include <wx/msw/registry.h>
+#endif
+
+#include <algorithm>
 
 #include "resource.h"
 
@@ -70,6 +79,7 @@ const DialogTemplate kAboutTemplate = {IDD_ABOUTBOX,
                                        "关于 Sorvik",
                                        278,
                                        141,
+                                       "MS Shell Dlg",  // Windows' dialog font
                                        9,
                                        kAboutControls,
                                        sizeof(kAboutControls) / sizeof(kAboutControls[0])};
@@ -78,6 +88,7 @@ const DialogTemplate kMainTemplate = {IDD_SORVIK_DIALOG,
                                       "Sorvik",
                                       507,
                                       297,
+                                      "MS Shell Dlg",  // Windows' dialog font
                                       9,
                                       kMainControls,
                                       sizeof(kMainControls) / sizeof(kMainControls[0])};
@@ -86,9 +97,10 @@ wxString Utf8(const char* text) {
     return text ? wxString::FromUTF8(text) : wxString();
 }
 
-wxWindow* CreateControl(wxWindow* parent, const ControlTemplate& c, const wxIconBundle& icon) {
-    const wxPoint pos = parent->ConvertDialogToPixels(wxPoint(c.x, c.y));
-    const wxSize size = parent->ConvertDialogToPixels(wxSize(c.width, c.height));
+wxWindow* CreateControl(wxWindow* parent, const ControlTemplate& c, const DialogUnits& units,
+                        const wxIconBundle& icon) {
+    const wxPoint pos = units.ToPixels(wxPoint(c.x, c.y));
+    const wxSize size = units.ToPixels(wxSize(c.width, c.height));
     const wxWindowID id = c.id < 0 ? wxID_ANY : c.id;
     switch (c.kind) {
         case ControlKind::GroupBox:
@@ -122,7 +134,110 @@ wxWindow* CreateControl(wxWindow* parent, const ControlTemplate& c, const wxIcon
     return nullptr;
 }
 
+// Windows' dialog units for the dialog's font: the average width of the
+// Latin letters, rounded as Windows rounds it, and the character height.
+DialogUnits WindowsUnits(const wxWindow& dialog) {
+    const wxSize letters =
+        dialog.GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    DialogUnits units;
+    units.charWidth16 = (letters.x / 26 + 1) / 2 * 16;
+    units.charHeight16 = letters.y * 16;
+    return units;
+}
+
+// The size in pixels a control needs to show its whole text in its font:
+// the text and what the platform draws beside it, as the toolkit measures
+// it. Zero for a control without a text.
+wxSize TextNeed(wxWindow& control, const ControlTemplate& c) {
+    if (!c.text || !*c.text) return wxSize(0, 0);
+    const wxSize text = control.GetTextExtent(wxControl::RemoveMnemonics(control.GetLabel()));
+    const wxSize frame = control.GetSize() - control.GetClientSize();
+    switch (c.kind) {
+        case ControlKind::Label:
+            return text + frame;
+        case ControlKind::RadioButton: {
+            // The toolkit's fitting size, and at least the platform's
+            // indicator with an average character between it and the text.
+            const wxSize indicator = wxRendererNative::Get().GetCheckBoxSize(&control);
+            const wxSize best = control.GetBestSize();
+            return wxSize(std::max(best.x, indicator.x + control.GetCharWidth() + text.x),
+                          std::max(text.y, indicator.y));
+        }
+        case ControlKind::GroupBox: {
+            // The caption between the insets the box keeps for its contents.
+            int top = 0, other = 0;
+            static_cast<wxStaticBox&>(control).GetBordersForSizer(&top, &other);
+            return wxSize(std::max(control.GetBestSize().x, text.x + 2 * other), text.y);
+        }
+        case ControlKind::PushButton:
+            // wx's margin for a Windows button's text, and half a line above
+            // and below, as a standard button has; not the standard button
+            // size, which would widen every small button.
+            return wxSize(text.x + 3 * control.GetCharWidth(), text.y * 3 / 2) + frame;
+        default:
+            return wxSize(0, 0);
+    }
+}
+
+// The smallest sixteenths of a pixel per `per` units at which `units`
+// dialog units come to at least `pixels` pixels, as ToPixels rounds.
+int SixteenthsFor(int pixels, int units, int per) {
+    const int scale = per * 16;
+    return (pixels * scale - scale / 2 + units - 1) / units;
+}
+
+// `units` widened so that `need` pixels fit into `size` dialog units.
+DialogUnits WidenToFit(DialogUnits units, const wxSize& need, const wxSize& size) {
+    if (need.x > 0 && size.x > 0)
+        units.charWidth16 = std::max(units.charWidth16, SixteenthsFor(need.x, size.x, 4));
+    if (need.y > 0 && size.y > 0)
+        units.charHeight16 = std::max(units.charHeight16, SixteenthsFor(need.y, size.y, 8));
+    return units;
+}
+
+// The units a dialog was built with, kept with the dialog.
+class UnitsRecord : public wxClientData {
+  public:
+    explicit UnitsRecord(const DialogUnits& units) : m_units(units) {}
+    const DialogUnits& Units() const { return m_units; }
+
+  private:
+    DialogUnits m_units;
+};
+
 }  // namespace
+
+wxPoint DialogUnits::ToPixels(const wxPoint& units) const {
+    // Rounded to the nearest pixel, as Windows rounds dialog units.
+    return wxPoint((units.x * charWidth16 + 32) / 64, (units.y * charHeight16 + 64) / 128);
+}
+
+wxSize DialogUnits::ToPixels(const wxSize& units) const {
+    const wxPoint pixels = ToPixels(wxPoint(units.x, units.y));
+    return wxSize(pixels.x, pixels.y);
+}
+
+bool SystemHasFace(const wxString& face) {
+    wxString name = face;
+#ifdef __WXMSW__
+    wxLogNull quiet;
+    wxRegKey substitutes(wxRegKey::HKLM,
+                         "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes");
+    wxString target;
+    if (substitutes.Exists() && substitutes.HasValue(face) &&
+        substitutes.QueryValue(face, target) && !target.empty())
+        name = target.BeforeFirst(',');  // "SimSun,134": the face and a character set
+#endif
+    return wxFontEnumerator::IsValidFacename(name);
+}
+
+wxFont TemplateFont(const DialogTemplate& layout) {
+    const wxString face = wxString::FromUTF8(layout.faceName);
+    if (SystemHasFace(face)) return wxFont(wxFontInfo(layout.pointSize).FaceName(face));
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetPointSize(layout.pointSize);
+    return font;
+}
 
 const DialogTemplate& AboutBoxTemplate() {
     return kAboutTemplate;
@@ -133,19 +248,33 @@ const DialogTemplate& MainDialogTemplate() {
 
 std::vector<wxWindow*> BuildFromTemplate(wxWindow* dialog, const DialogTemplate& layout,
                                          const wxIconBundle& icon) {
-    // Dialog units follow the dialog font, so the font comes first.
-    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-    font.SetPointSize(layout.pointSize);
-    dialog->SetFont(font);
-
-    const wxSize client = dialog->ConvertDialogToPixels(wxSize(layout.width, layout.height));
-    dialog->SetClientSize(client);
-
+    // Dialog units follow the dialog font, so the font comes first; the
+    // controls, created in Windows' units, then tell what their texts need.
+    dialog->SetFont(TemplateFont(layout));
+    const DialogUnits windowsUnits = WindowsUnits(*dialog);
     std::vector<wxWindow*> controls;
     controls.reserve(layout.controlCount);
     for (std::size_t i = 0; i < layout.controlCount; ++i)
-        controls.push_back(CreateControl(dialog, layout.controls[i], icon));
+        controls.push_back(CreateControl(dialog, layout.controls[i], windowsUnits, icon));
+
+    DialogUnits units = windowsUnits;
+    for (std::size_t i = 0; i < layout.controlCount; ++i) {
+        const ControlTemplate& c = layout.controls[i];
+        units = WidenToFit(units, TextNeed(*controls[i], c), wxSize(c.width, c.height));
+    }
+    for (std::size_t i = 0; i < layout.controlCount; ++i) {
+        const ControlTemplate& c = layout.controls[i];
+        controls[i]->SetSize(
+            wxRect(units.ToPixels(wxPoint(c.x, c.y)), units.ToPixels(wxSize(c.width, c.height))));
+    }
+    dialog->SetClientSize(units.ToPixels(wxSize(layout.width, layout.height)));
+    dialog->SetClientObject(new UnitsRecord(units));
     return controls;
+}
+
+DialogUnits UnitsOf(const wxWindow& dialog) {
+    if (auto* record = dynamic_cast<UnitsRecord*>(dialog.GetClientObject())) return record->Units();
+    return WindowsUnits(dialog);
 }
 
 }  // namespace sorvik_app

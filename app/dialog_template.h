@@ -3,6 +3,9 @@
 // code that builds a dialog's controls from such a table.
 #pragma once
 
+#include <wx/font.h>
+#include <wx/gdicmn.h>
+
 #include <cstddef>
 #include <vector>
 
@@ -41,9 +44,10 @@ struct ControlTemplate {
 
 struct DialogTemplate {
     int resourceId;
-    const char* caption;  // UTF-8
-    int width, height;    // client area, dialog units
-    int pointSize;        // dialog font size
+    const char* caption;   // UTF-8
+    int width, height;     // client area, dialog units
+    const char* faceName;  // dialog font
+    int pointSize;         // dialog font size
     const ControlTemplate* controls;
     std::size_t controlCount;
 };
@@ -52,10 +56,42 @@ struct DialogTemplate {
 const DialogTemplate& AboutBoxTemplate();
 const DialogTemplate& MainDialogTemplate();
 
-// Gives `dialog` the template's font and client size, then creates the
-// controls in template order (which is also the tab order). Returns them in
-// that order. `icon` supplies the picture of Icon controls.
+// How a dialog turns dialog units into pixels. Windows bases the units on
+// the dialog font: a horizontal unit is a quarter of the average width of
+// the Latin letters, a vertical unit an eighth of the character height. A
+// Chinese character is about twice that average wide, so a text laid out
+// for Latin widths can be wider than its control; the units used here are
+// Windows' own, widened where a text of the layout needs it to fit its
+// control in the font in use. Every position and size scales alike, so
+// nothing moves relative to the rest.
+struct DialogUnits {
+    // Pixels per 4 horizontal and per 8 vertical units, in sixteenths of a
+    // pixel, so that widened units grow the window no more than needed.
+    int charWidth16 = 0;
+    int charHeight16 = 0;
+
+    wxPoint ToPixels(const wxPoint& units) const;
+    wxSize ToPixels(const wxSize& units) const;
+};
+
+// Whether the system has the font face `face`. On Windows a face that the
+// system maps to another through its font substitutes ("MS Shell Dlg" to
+// SimSun on a Chinese Windows) is there when what it maps to is.
+bool SystemHasFace(const wxString& face);
+
+// The layout's font: its face at its size where the system has that face,
+// else the system's UI font at that size.
+wxFont TemplateFont(const DialogTemplate& layout);
+
+// Gives `dialog` the template's font, creates the controls in template
+// order (which is also the tab order), derives the dialog units from the
+// font and the controls' texts, and places the controls and sizes the
+// client area in those units. Returns the controls in template order.
+// `icon` supplies the picture of Icon controls.
 std::vector<wxWindow*> BuildFromTemplate(wxWindow* dialog, const DialogTemplate& layout,
                                          const wxIconBundle& icon);
+
+// The units BuildFromTemplate built `dialog` with.
+DialogUnits UnitsOf(const wxWindow& dialog);
 
 }  // namespace sorvik_app

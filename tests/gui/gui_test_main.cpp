@@ -6,6 +6,20 @@
 #include <wx/image.h>
 #include <wx/init.h>
 
+#include <cstdio>
+
+namespace {
+
+// A failed wx debugging check fails the running test, instead of opening a
+// box that nobody is there to close.
+void FailTheTest(const wxString& file, int line, const wxString& function,
+                 const wxString& condition, const wxString& message) {
+    ADD_FAILURE_AT(file.utf8_str(), line)
+        << "wx check failed in " << function << ": " << condition << " " << message;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     wxApp::SetInstance(new wxApp());
@@ -13,6 +27,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot start the toolkit (is DISPLAY set?)\n");
         return 2;
     }
+    wxSetAssertHandler(FailTheTest);
     wxTheApp->SetExitOnFrameDelete(false);
     wxInitAllImageHandlers();
     int result;

@@ -52,6 +52,8 @@ struct RcControl {
 struct RcDialog {
     int width = 0, height = 0;
     std::string caption;
+    int pointSize = 0;
+    std::string faceName;
     std::vector<RcControl> controls;
 };
 
@@ -72,6 +74,11 @@ RcDialog ParseDialog(const std::string& rc, const std::string& name) {
             continue;
         }
         if (line.rfind("CAPTION", 0) == 0) dialog.caption = Fields(line.substr(7))[0];
+        if (line.rfind("FONT", 0) == 0) {
+            const std::vector<std::string> font = Fields(line.substr(4));
+            dialog.pointSize = std::stoi(font[0]);
+            dialog.faceName = font[1];
+        }
         if (line == "BEGIN") {
             inBody = true;
             continue;
@@ -96,6 +103,8 @@ void ExpectSameDialog(const RcDialog& rc, const sorvik_app::DialogTemplate& tabl
     EXPECT_EQ(rc.caption, table.caption);
     EXPECT_EQ(rc.width, table.width);
     EXPECT_EQ(rc.height, table.height);
+    EXPECT_EQ(rc.pointSize, table.pointSize);
+    EXPECT_EQ(rc.faceName, table.faceName);
     ASSERT_EQ(rc.controls.size(), table.controlCount);
     for (std::size_t i = 0; i < table.controlCount; ++i) {
         const sorvik_app::ControlTemplate& c = table.controls[i];

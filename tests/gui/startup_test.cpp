@@ -5,10 +5,12 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include "app_icon.h"
+#include "dialog_template.h"
 #include "gui_harness.h"
 #include "resource.h"
 #include "sorvik_dlg.h"
@@ -109,13 +111,27 @@ TEST(Startup, ControlsStandWhereTheLayoutPutsThemInTabOrder) {
         {IDC_STATUS, 54, 80, 446, 14},       {IDC_START, 411, 22, 50, 14},
         {IDC_RESULTS, 7, 102, 493, 188},     {IDC_STOP, 411, 41, 50, 14},
     };
+    // One set of units for every control and the client area: Windows' own
+    // for the dialog font (wx converts as Windows does), or wider.
+    const sorvik_app::DialogUnits units = sorvik_app::UnitsOf(dlg);
     for (const Placement& p : expected) {
         wxWindow* control = dlg.FindWindow(p.id);
         ASSERT_NE(control, nullptr) << p.id;
-        EXPECT_EQ(control->GetPosition(), dlg.ConvertDialogToPixels(wxPoint(p.x, p.y))) << p.id;
-        EXPECT_EQ(control->GetSize(), dlg.ConvertDialogToPixels(wxSize(p.width, p.height))) << p.id;
+        EXPECT_EQ(control->GetPosition(), units.ToPixels(wxPoint(p.x, p.y))) << p.id;
+        EXPECT_EQ(control->GetSize(), units.ToPixels(wxSize(p.width, p.height))) << p.id;
     }
-    EXPECT_EQ(dlg.GetClientSize(), dlg.ConvertDialogToPixels(wxSize(507, 297)));
+    EXPECT_EQ(dlg.GetClientSize(), units.ToPixels(wxSize(507, 297)));
+    const wxSize windowsUnits = dlg.ConvertDialogToPixels(wxSize(400, 800));
+    EXPECT_GE(units.ToPixels(wxSize(400, 800)).x, windowsUnits.x);
+    EXPECT_GE(units.ToPixels(wxSize(400, 800)).y, windowsUnits.y);
+
+    // The template's font, 9 points of "MS Shell Dlg" where the system has
+    // it, else of the system's UI font.
+    EXPECT_EQ(dlg.GetFont().GetPointSize(), 9);
+    EXPECT_EQ(dlg.GetFont().GetFaceName(),
+              sorvik_app::SystemHasFace("MS Shell Dlg")
+                  ? wxString("MS Shell Dlg")
+                  : wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFaceName());
 
     // Fixed size, minimise box, no maximise box.
     EXPECT_EQ(dlg.GetMinSize(), dlg.GetSize());
