@@ -123,8 +123,9 @@ TEST(Form, EmptyKeywordIsRejectedWithAMessageAndNothingIsFetched) {
     Edit(dlg, IDC_KEYWORD)->ChangeValue(U("连衣裙"));
     Edit(dlg, IDC_ITEMLINK)->ChangeValue("https://" + sorvik::ItemHost() + "/item.htm?id=1");
     ASSERT_TRUE(Click(dlg, IDC_START));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.Messages().size() == 2; }, 10000));
-    ASSERT_TRUE(dlg.Workers()->WaitUntilIdle(std::chrono::seconds(5)));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return dlg.FindWindow(IDC_START)->IsEnabled() && dlg.Workers()->Idle(); }, 10000));
+    ASSERT_EQ(recorder.Messages().size(), 2u);
     EXPECT_EQ(recorder.Messages()[1].text.utf8_string(),
               "请输入正确的宝贝链接,如http://" + sorvik::ItemHost() + "/item.htm?id=16421734568");
     EXPECT_FALSE(FileExists("data.html"));
