@@ -19,7 +19,7 @@ class PageAnalysis::Parser : public PageParser {
     void foundText(Node node) override {
         node.text(std::string());
         node.tagName(std::string());
-        PageParser::foundText(std::move(node));
+        PageParser::foundText(node);
     }
 };
 
