@@ -194,7 +194,7 @@ void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phase
         if (page == 1) {
             analysis.ReadTotal();
         } else {
-            analysis.total = 40 * kPages;
+            analysis.Restart(40 * kPages);
         }
         analysis.WalkPage(page == 1);
     }

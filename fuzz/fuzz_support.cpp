@@ -81,17 +81,17 @@ struct Session {
 
     // Walks the current page and checks the walk against what held before.
     WalkEnd Walk(bool firstPage) {
-        const int rankBefore = analysis.rank;
-        const int pagersBefore = analysis.pagerCount;
-        const std::string urlBefore = analysis.nextPageUrl;
+        const int rankBefore = analysis.Rank();
+        const int pagersBefore = analysis.PagerCount();
+        const std::string urlBefore = analysis.NextPageUrl();
         const WalkEnd end = analysis.WalkPage(firstPage);
         const std::string detail = std::string("walk ended ") + EndName(end) + ", rank " +
-                                   std::to_string(analysis.rank) + ", total " +
-                                   std::to_string(analysis.total);
+                                   std::to_string(analysis.Rank()) + ", total " +
+                                   std::to_string(analysis.Total());
 
         // Every item seen is one row, ranked in order from 1.
-        FUZZ_CHECK(analysis.rank >= rankBefore, detail);
-        FUZZ_CHECK(window.rows.size() == static_cast<std::size_t>(analysis.rank), detail);
+        FUZZ_CHECK(analysis.Rank() >= rankBefore, detail);
+        FUZZ_CHECK(window.rows.size() == static_cast<std::size_t>(analysis.Rank()), detail);
         for (std::size_t k = static_cast<std::size_t>(rankBefore); k < window.rows.size(); ++k) {
             const ResultRow& row = window.rows[k];
             FUZZ_CHECK(row.rank == std::to_string(k + 1), detail + ", row " + row.rank);
@@ -107,11 +107,11 @@ struct Session {
                 FUZZ_CHECK(state.m_stopRequested.load(), detail);
                 break;
             case WalkEnd::TotalReached:
-                FUZZ_CHECK(analysis.rank == analysis.total, detail);
+                FUZZ_CHECK(analysis.Rank() == analysis.Total(), detail);
                 break;
             case WalkEnd::ItemFound:
                 FUZZ_CHECK(state.m_searchMode.load() != kModeKeyword, detail);
-                FUZZ_CHECK(analysis.rank > rankBefore, detail);
+                FUZZ_CHECK(analysis.Rank() > rankBefore, detail);
                 FUZZ_CHECK(analysis.IsWantedItem(), detail);
                 break;
             case WalkEnd::PagerMet:
@@ -119,17 +119,17 @@ struct Session {
                 break;
         }
         if (end == WalkEnd::PagerMet) {
-            FUZZ_CHECK(analysis.pagerCount == pagersBefore + 1, detail);
-            FUZZ_CHECK(analysis.nextPageUrl == std::string(kSearchUrl) + "&bcoffset=4&s=" +
-                                                   std::to_string(40 * analysis.pagerCount) +
-                                                   "#J_relative",
-                       Printable(analysis.nextPageUrl));
+            FUZZ_CHECK(analysis.PagerCount() == pagersBefore + 1, detail);
+            FUZZ_CHECK(analysis.NextPageUrl() == std::string(kSearchUrl) + "&bcoffset=4&s=" +
+                                                     std::to_string(40 * analysis.PagerCount()) +
+                                                     "#J_relative",
+                       Printable(analysis.NextPageUrl()));
         } else {
-            FUZZ_CHECK(analysis.pagerCount == pagersBefore, detail);
-            FUZZ_CHECK(analysis.nextPageUrl == urlBefore, detail);
+            FUZZ_CHECK(analysis.PagerCount() == pagersBefore, detail);
+            FUZZ_CHECK(analysis.NextPageUrl() == urlBefore, detail);
         }
         if (state.m_stopRequested.load()) {
-            FUZZ_CHECK(end == WalkEnd::StopSeen && analysis.rank == rankBefore, detail);
+            FUZZ_CHECK(end == WalkEnd::StopSeen && analysis.Rank() == rankBefore, detail);
         }
         return end;
     }
@@ -155,15 +155,15 @@ void CheckWantedSearch(const std::string& pageText, const Session& keywordOnly,
     Session search(mode, seller, link);
     search.Load(pageText);
     FUZZ_CHECK(search.analysis.ReadTotal(), "the count was read once but not twice");
-    FUZZ_CHECK(search.analysis.total == keywordOnly.analysis.total, "the count changed");
+    FUZZ_CHECK(search.analysis.Total() == keywordOnly.analysis.Total(), "the count changed");
     const WalkEnd end = search.Walk(true);
     const std::vector<ResultRow>& expected = keywordOnly.window.rows;
     if (expectedRank) {
         FUZZ_CHECK(end == WalkEnd::ItemFound, std::string("expected the item at rank ") +
                                                   std::to_string(*expectedRank) +
                                                   ", the walk ended " + EndName(end));
-        FUZZ_CHECK(search.analysis.rank == *expectedRank,
-                   std::string("found at rank ") + std::to_string(search.analysis.rank) +
+        FUZZ_CHECK(search.analysis.Rank() == *expectedRank,
+                   std::string("found at rank ") + std::to_string(search.analysis.Rank()) +
                        ", expected " + std::to_string(*expectedRank));
     } else {
         FUZZ_CHECK(end == keywordOnlyEnd, std::string("the walk ended ") + EndName(end) +
@@ -214,11 +214,11 @@ void AnalysePage(const std::string& pageText) {
     keywordOnly.Load(pageText);
     const bool counted = keywordOnly.analysis.ReadTotal();
     if (!counted) {
-        FUZZ_CHECK(keywordOnly.analysis.total == 0, std::to_string(keywordOnly.analysis.total));
+        FUZZ_CHECK(keywordOnly.analysis.Total() == 0, std::to_string(keywordOnly.analysis.Total()));
     }
     std::optional<WalkEnd> keywordOnlyEnd;
     if (counted) {
-        FUZZ_CHECK(keywordOnly.analysis.total != 0, "a count of 0 was accepted");
+        FUZZ_CHECK(keywordOnly.analysis.Total() != 0, "a count of 0 was accepted");
         keywordOnlyEnd = keywordOnly.Walk(true);
     }
 
@@ -280,10 +280,7 @@ void AnalysePage(const std::string& pageText) {
             field->clear();
         }
         later.window.rows.clear();
-        later.analysis.rank = 0;
-        later.analysis.pagerCount = 0;
-        later.analysis.nextPageUrl.clear();
-        later.analysis.total = total;
+        later.analysis.Restart(total);
         const WalkEnd end = later.Walk(false);
         if (total == INT_MAX) {
             FUZZ_CHECK(end == WalkEnd::EndOfDocument || end == WalkEnd::PagerMet, EndName(end));

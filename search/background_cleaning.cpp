@@ -30,7 +30,9 @@ void BackgroundCleaning::Prepare() {
 PreparedCleaning BackgroundCleaning::Take() {
     if (m_helper.joinable()) m_helper.join();
     if (m_failure) std::rethrow_exception(m_failure);
-    return std::move(*m_prepared);
+    // Prepared or failed, never neither; value() would throw rather than
+    // hand out a cleaning that was never made.
+    return std::move(m_prepared.value());
 }
 
 }  // namespace sorvik

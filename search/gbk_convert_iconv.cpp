@@ -20,7 +20,10 @@ class IconvHandle {
     IconvHandle(const IconvHandle&) = delete;
     IconvHandle& operator=(const IconvHandle&) = delete;
 
-    bool Valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open fails with (iconv_t)-1, an integer cast to the handle type.
+    bool Valid() const {
+        return m_cd != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+    }
     iconv_t Get() const { return m_cd; }
 
   private:

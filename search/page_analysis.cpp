@@ -19,7 +19,7 @@ class PageAnalysis::Parser : public PageParser {
     void foundText(Node node) override {
         node.text(std::string());
         node.tagName(std::string());
-        PageParser::foundText(std::move(node));
+        PageParser::foundText(node);
     }
 };
 
@@ -94,9 +94,9 @@ bool PageAnalysis::ReadTotal() {
     for (std::size_t i = 0; i < m_nodes.size(); ++i) {
         if (!Is(i, "li", "result-info")) continue;
         if (i + 1 >= m_nodes.size()) return false;  // the count is the last node
-        total = LeadingNumber(SourceText(i + 1));
+        m_total = LeadingNumber(SourceText(i + 1));
         m_hasCount = true;
-        if (total == 0) return false;
+        if (m_total == 0) return false;
         m_firstWalkStart = i + 1;
         return true;
     }
@@ -141,23 +141,31 @@ WalkEnd PageAnalysis::WalkPage(bool firstPage) {
             if (IsWantedItem()) return WalkEnd::ItemFound;
             continue;
         }
-        if (rank == total) return WalkEnd::TotalReached;
+        if (m_rank == m_total) return WalkEnd::TotalReached;
         if (Is(i, "div", "tb-pagination tb-pagination-new")) {
-            nextPageUrl = m_state.m_searchUrl +
-                          "&bcoffset=4&s=" + std::to_string((pagerCount + 1) * 40) + "#J_relative";
-            ++pagerCount;
+            m_nextPageUrl = m_state.m_searchUrl +
+                            "&bcoffset=4&s=" + std::to_string((m_pagerCount + 1) * 40) +
+                            "#J_relative";
+            ++m_pagerCount;
             return WalkEnd::PagerMet;
         }
     }
     return WalkEnd::EndOfDocument;
 }
 
+void PageAnalysis::Restart(int total) {
+    m_total = total;
+    m_rank = 0;
+    m_pagerCount = 0;
+    m_nextPageUrl.clear();
+}
+
 void PageAnalysis::ReportItem() {
-    ++rank;
-    m_state.m_rankText = std::to_string(rank);
+    ++m_rank;
+    m_state.m_rankText = std::to_string(m_rank);
     m_window.AppendResultRow({m_state.m_rankText, m_state.m_itemTitle, m_state.m_itemSeller,
                               m_state.m_itemPrice, m_state.m_itemSales, m_state.m_itemHref});
-    m_window.SetStatusText(messages::Progress(rank, total, m_state.m_pageNumber));
+    m_window.SetStatusText(messages::Progress(m_rank, m_total, m_state.m_pageNumber));
 }
 
 bool PageAnalysis::IsWantedItem() const {

@@ -52,10 +52,23 @@ class PageAnalysis {
     // True when the current item is the wanted one (modes 2 and 3).
     bool IsWantedItem() const;
 
-    int total = 0;
-    int rank = 0;
-    int pagerCount = 0;
-    std::string nextPageUrl;
+    // The count read from the first page.
+    int Total() const { return m_total; }
+    // The rank of the last item counted: the rows listed so far.
+    int Rank() const { return m_rank; }
+    // The pager markers met so far in the search.
+    int PagerCount() const { return m_pagerCount; }
+    // The next page's address, set when a walk meets the pager marker;
+    // empty when none has been met since ForgetNextPage.
+    const std::string& NextPageUrl() const { return m_nextPageUrl; }
+
+    // Forgets the next page's address, before a page is walked.
+    void ForgetNextPage() { m_nextPageUrl.clear(); }
+
+    // Counts from the start again, as a new search whose first page gave
+    // `total`: no item counted, no pager met, no next page. The parsed page
+    // stays.
+    void Restart(int total);
 
   private:
     class Parser;
@@ -72,6 +85,10 @@ class PageAnalysis {
     std::vector<Node*> m_nodes;  // the tree in pre-order
     std::size_t m_firstWalkStart = 0;
     bool m_hasCount = false;
+    int m_total = 0;
+    int m_rank = 0;
+    int m_pagerCount = 0;
+    std::string m_nextPageUrl;
 };
 
 }  // namespace sorvik

@@ -34,7 +34,7 @@ void PageParser::foundTag(htmlcxx::HTML::Node node, bool isEnd) {
     if (!isEnd) {
         const auto before = mCurrentState;
         const std::string key = NameKey(node.tagName());
-        ParserDom::foundTag(std::move(node), false);
+        ParserDom::foundTag(node, false);
         if (mCurrentState != before) ++m_openByName[key];
         return;
     }

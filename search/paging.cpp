@@ -43,39 +43,41 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, const SearchLimits& limi
     // Every way out fills the report from the run state.
     auto end = [&](int result, SearchOutcome outcome) {
         report.outcome = outcome;
-        report.rowsListed = page.rank;
+        report.rowsListed = page.Rank();
         return AnalysisResult{result, report};
     };
 
     page.Parse();
     ++report.pagesRead;
     if (!page.ReadTotal()) {
-        if (page.HasCount()) report.total = page.total;
+        if (page.HasCount()) report.total = page.Total();
         MessageThenStatus(window, messages::NoItems());
         return end(-1, SearchOutcome::NoItems);
     }
-    report.total = page.total;
+    report.total = page.Total();
     if (state.m_stopRequested.load())
         return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
     for (bool firstPage = true;; firstPage = false) {
-        page.nextPageUrl.clear();
-        const int pageStartRank = page.rank;
+        page.ForgetNextPage();
+        const int pageStartRank = page.Rank();
 
         const WalkEnd walkEnd = page.WalkPage(firstPage);
         if (walkEnd == WalkEnd::ItemFound) {
-            StatusThenMessage(window, messages::Found(page.rank, page.total, state.m_pageNumber));
+            StatusThenMessage(window,
+                              messages::Found(page.Rank(), page.Total(), state.m_pageNumber));
             return end(0, SearchOutcome::Found);
         }
 
         // Page-end tests: the first that holds ends the search.
-        if (page.rank >= page.total || page.rank == pageStartRank) {
-            StatusThenMessage(window, messages::AllSeen(page.rank, page.total, state.m_pageNumber));
+        if (page.Rank() >= page.Total() || page.Rank() == pageStartRank) {
+            StatusThenMessage(window,
+                              messages::AllSeen(page.Rank(), page.Total(), state.m_pageNumber));
             return end(0, SearchOutcome::AllSeen);
         }
-        if (page.nextPageUrl.empty() || previousLastLink == state.m_itemHref) {
+        if (page.NextPageUrl().empty() || previousLastLink == state.m_itemHref) {
             StatusThenMessage(window,
-                              messages::NoNextPage(page.rank, page.total, state.m_pageNumber));
+                              messages::NoNextPage(page.Rank(), page.Total(), state.m_pageNumber));
             return end(-1, SearchOutcome::NoNextPage);
         }
         if (limits.maxPages > 0 && state.m_pageNumber >= limits.maxPages)
@@ -87,7 +89,7 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, const SearchLimits& limi
             return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
         const PageLoad load =
-            LoadResultPage(state, page.nextPageUrl, true, limits.stopDuringDownload);
+            LoadResultPage(state, page.NextPageUrl(), true, limits.stopDuringDownload);
         runResult = load.tidyStatus;
         if (load.result == PageLoadResult::DownloadFailed) {
             report.downloadFailure = load.failure;

@@ -18,9 +18,35 @@ enum SearchMode : std::int32_t {
 };
 
 // Values as the dialog sets them when it opens. Texts are GBK bytes.
+//
+// Threads meet here: the window thread, the search worker (one run at a
+// time, see WorkerTracker::RunLock) and the helper that cleans a page for
+// the worker. Each group says what guards it. A front end may set any field
+// when its window opens, before a worker starts; after that, the window
+// thread touches the first group only.
 struct SearchState {
-    // Written by the radio buttons at any time, read by the worker.
+    // --- Shared between threads ---
+
+    // Atomic. Written by the radio buttons at any time, also while a search
+    // runs; read by the worker at validation and at every item.
     std::atomic<std::int32_t> m_searchMode{kModeKeyword};
+
+    // Atomic. Set by Stop and by closing the window; cleared by a run as it
+    // starts; tested by the worker between steps and at every node.
+    std::atomic<bool> m_stopRequested{false};
+
+    // Scratch copy of the status line's text. Both threads run
+    // AppendStoppedMark; the window's exclusive section (RunExclusive)
+    // keeps their uses apart.
+    std::string m_statusText;
+
+    // Memory of the page cleaning, kept from page to page and from search
+    // to search. The worker's, lent to the helper that cleans a page while
+    // the worker waits out the pause: the worker leaves it alone until it
+    // has taken the cleaning back (BackgroundCleaning).
+    CleaningBuffers m_cleaningBuffers;
+
+    // --- Worker only ---
 
     // Copies of the form fields, taken when a search starts.
     std::string m_keyword;
@@ -40,23 +66,14 @@ struct SearchState {
     std::string m_pageText;
     std::string m_searchUrl;
 
-    // Working files in the current directory, never changed.
-    std::string m_fetchFile = "data.html";
-    std::string m_cleanFile = "data_backup.html";
-
-    // Memory of the page cleaning, kept from page to page and from search
-    // to search. Used by the worker alone, and by the helper that cleans a
-    // page while the worker waits for it.
-    CleaningBuffers m_cleaningBuffers;
-
-    // Scratch copy of the status line's text.
-    std::string m_statusText;
-
-    // Set by Stop and by closing the window; cleared by a run as it starts.
-    std::atomic<bool> m_stopRequested{false};
-
     // 1-based number of the result page being analysed.
     std::int32_t m_pageNumber = 0;
+
+    // --- Set when the window opens, then only read ---
+
+    // Working files in the current directory.
+    std::string m_fetchFile = "data.html";
+    std::string m_cleanFile = "data_backup.html";
 };
 
 }  // namespace sorvik

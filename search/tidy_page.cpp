@@ -106,30 +106,45 @@ void TIDY_CALL AppendDiagnostic(void* sinkData, byte value) {
 
 }  // namespace
 
-// One cleaning. Holding back, it writes nothing: the diagnostics go to
-// m_buffers->diagnostics and m_effect says what the commit is to write.
-// Otherwise everything is written as it comes, and m_effect is kNothing.
-void PreparedCleaning::Run(bool holdBack) {
-    std::string& page = m_buffers->page;
-    std::string& diagnostics = m_buffers->diagnostics;
-    diagnostics.clear();
-    m_effect = Effect::kNothing;
+// The steps of one cleaning whose page passed the guard, as Tidy's
+// command-line front end takes them: settings, parse, clean and repair,
+// output, closing report. Holding back, they write nothing: the diagnostics
+// go to the cleaning's buffers and its m_effect says what the commit is to
+// write. Otherwise everything is written as it comes.
+class PreparedCleaning::Steps {
+  public:
+    Steps(PreparedCleaning& cleaning, bool holdBack)
+        : m_cleaning(cleaning), m_holdBack(holdBack), m_doc(m_document.Get()) {}
 
-    // A page nested too deeply for Tidy, or that would make it open too many
-    // font elements again, is not cleaned: its cleaned text is empty, and it
-    // counts as a cleaning with errors. The raw bytes are what Tidy reads;
-    // their buffer is kept from page to page, and takes the cleaned page.
-    const bool pageRead = ReadFileBytes(m_inputFile, page);
-    const CleaningLoad load = MeasureCleaningLoad(page, kMaxNesting, kMaxReopenedFonts);
-    if (load.depth >= kMaxNesting || load.reopenedFonts >= kMaxReopenedFonts) {
-        m_status = 2;
-        m_effect = Effect::kEmptyOutput;
-        if (!holdBack) Write();
-        return;
-    }
+    // Reads the settings in the order the front end reads them. False when
+    // they ask for what cannot be held back (see PrepareCleaning).
+    bool Configure();
 
-    TidyDocument document;
-    TidyDoc doc = document.Get();
+    // Parses the page; `pageRead`: the page buffer holds the input file's
+    // bytes. Returns Tidy's status.
+    int Parse(bool pageRead);
+
+    // Cleans and repairs the parsed page and runs Tidy's diagnostics on it,
+    // unless `status` is already a failure. Returns Tidy's status.
+    int CleanAndRepair(int status);
+
+    // Writes the cleaned page, or holds it back, when the front end would
+    // write it. False when the writing cannot be held back.
+    bool Output(int status);
+
+    // The front end's closing report; returns the cleaning's status.
+    int Report();
+
+  private:
+    PreparedCleaning& m_cleaning;
+    const bool m_holdBack;
+    TidyDocument m_document;
+    TidyDoc m_doc;
+    TidyOutputSink m_diagnosticsSink;
+    bool m_diagnosticsToStderr = true;
+};
+
+bool PreparedCleaning::Steps::Configure() {
     // Held back, the diagnostics are gathered from the start, settings
     // reports included. The stream Tidy makes for them takes its newline and
     // encoding from the settings of the moment, here Tidy's defaults: those
@@ -137,84 +152,125 @@ void PreparedCleaning::Run(bool holdBack) {
     // that writes a newline as that one byte; message text goes out byte for
     // byte whatever the encoding). So the bytes are those Tidy would have
     // handed to the standard error stream.
-    TidyOutputSink diagnosticsSink;
-    if (holdBack) {
-        tidyInitSink(&diagnosticsSink, &diagnostics, AppendDiagnostic);
-        tidySetErrorSink(doc, &diagnosticsSink);
+    if (m_holdBack) {
+        tidyInitSink(&m_diagnosticsSink, &m_cleaning.m_buffers->diagnostics, AppendDiagnostic);
+        tidySetErrorSink(m_doc, &m_diagnosticsSink);
     }
 
-    // Settings in the order the front end reads them: the HTML_TIDY file,
-    // then config.txt, each failure ignored.
-    if (const char* userConfig = std::getenv("HTML_TIDY")) tidyLoadConfig(doc, userConfig);
-    tidyLoadConfig(doc, "config.txt");
+    // The HTML_TIDY file, then config.txt, each failure ignored.
+    if (const char* userConfig = std::getenv("HTML_TIDY")) tidyLoadConfig(m_doc, userConfig);
+    tidyLoadConfig(m_doc, "config.txt");
     // An error file is opened with the settings, and kept file times are set
     // by Tidy's own save: neither can wait for a commit.
-    ctmbstr errName = tidyOptGetValue(doc, TidyErrFile);
+    ctmbstr errName = tidyOptGetValue(m_doc, TidyErrFile);
     const bool errorFileNamed = errName && *errName;
-    if (holdBack && (errorFileNamed || tidyOptGetBool(doc, TidyKeepFileTimes))) {
-        m_effect = Effect::kRunAgain;
-        return;
-    }
+    if (m_holdBack && (errorFileNamed || tidyOptGetBool(m_doc, TidyKeepFileTimes))) return false;
     // An error-file setting sends the diagnostics to that file from here
     // on; the document closes it when it is released.
-    bool diagnosticsToStderr = true;
     if (errorFileNamed) {
-        FILE* errorFile = tidySetErrorFile(doc, errName);
-        diagnosticsToStderr = errorFile == nullptr || errorFile == stderr;
+        FILE* errorFile = tidySetErrorFile(m_doc, errName);
+        m_diagnosticsToStderr = errorFile == nullptr || errorFile == stderr;
     }
     // Raw bytes in and out, and our output file, over whatever the files set.
-    tidySetCharEncoding(doc, "raw");
-    tidyOptSetValue(doc, TidyOutFile, m_outputFile.c_str());
+    tidySetCharEncoding(m_doc, "raw");
+    tidyOptSetValue(m_doc, TidyOutFile, m_cleaning.m_outputFile.c_str());
+    return true;
+}
 
+int PreparedCleaning::Steps::Parse(bool pageRead) {
     // Held back, Tidy parses the bytes the guard measured: the file is not
     // read again (Tidy's file input takes it a byte per call), and what Tidy
     // parses is exactly what the guard let through. Cleaning directly, it
     // reads the file itself, as the front end does.
-    int status = holdBack && pageRead && CanParseFromMemory(m_inputFile, page)
-                     ? ParseFromMemory(doc, page)
-                     : tidyParseFile(doc, m_inputFile.c_str());
-    if (status >= 0) status = tidyCleanAndRepair(doc);
-    if (status >= 0) status = tidyRunDiagnostics(doc);
-    if (status >= 0 && (status <= 1 || tidyOptGetBool(doc, TidyForceOutput)) &&
-        tidyOptGetBool(doc, TidyShowMarkup)) {
-        ctmbstr output = tidyOptGetValue(doc, TidyOutFile);
-        m_target = tidyOptGetBool(doc, TidyWriteBack) ? m_inputFile
-                   : output                           ? output
-                                                      : m_outputFile;
-        // Tidy's save does more than write the file when it keeps the
-        // input's file times, or keeps an input that write-back would
-        // overwrite with nothing: that is left to it.
-        const bool keepsInput = tidyErrorCount(doc) > 0 && tidyOptGetBool(doc, TidyWriteBack) &&
-                                !tidyOptGetBool(doc, TidyForceOutput);
-        if (keepsInput && holdBack) {
-            m_effect = Effect::kRunAgain;
-            return;
-        }
-        if (keepsInput || tidyOptGetBool(doc, TidyKeepFileTimes)) {
-            tidySaveFile(doc, m_target.c_str());
-        } else {
-            GatherCleanedPage(doc, page);
-            // A file that cannot be opened is left to Tidy's save too: it
-            // tries again and reports the failure.
-            m_effect = Effect::kSave;
-            if (!holdBack && !Write()) tidySaveFile(doc, m_target.c_str());
-        }
-    }
-    const uint errors = tidyErrorCount(doc);
-    const uint warnings = tidyWarningCount(doc);
+    const std::string& inputFile = m_cleaning.m_inputFile;
+    std::string& page = m_cleaning.m_buffers->page;
+    if (m_holdBack && pageRead && CanParseFromMemory(inputFile, page))
+        return ParseFromMemory(m_doc, page);
+    return tidyParseFile(m_doc, inputFile.c_str());
+}
 
-    if (!tidyOptGetBool(doc, TidyQuiet)) {
-        if (diagnosticsToStderr && errors == 0) {
-            if (holdBack) {
-                diagnostics.push_back('\n');
+int PreparedCleaning::Steps::CleanAndRepair(int status) {
+    if (status >= 0) status = tidyCleanAndRepair(m_doc);
+    if (status >= 0) status = tidyRunDiagnostics(m_doc);
+    return status;
+}
+
+bool PreparedCleaning::Steps::Output(int status) {
+    const bool writes = status >= 0 && (status <= 1 || tidyOptGetBool(m_doc, TidyForceOutput)) &&
+                        tidyOptGetBool(m_doc, TidyShowMarkup);
+    if (!writes) return true;
+    ctmbstr output = tidyOptGetValue(m_doc, TidyOutFile);
+    std::string& target = m_cleaning.m_target;
+    target = tidyOptGetBool(m_doc, TidyWriteBack) ? m_cleaning.m_inputFile
+             : output                             ? output
+                                                  : m_cleaning.m_outputFile;
+    // Tidy's save does more than write the file when it keeps the input's
+    // file times, or keeps an input that write-back would overwrite with
+    // nothing: that is left to it.
+    const bool keepsInput = tidyErrorCount(m_doc) > 0 && tidyOptGetBool(m_doc, TidyWriteBack) &&
+                            !tidyOptGetBool(m_doc, TidyForceOutput);
+    if (keepsInput && m_holdBack) return false;
+    if (keepsInput || tidyOptGetBool(m_doc, TidyKeepFileTimes)) {
+        tidySaveFile(m_doc, target.c_str());
+        return true;
+    }
+    GatherCleanedPage(m_doc, m_cleaning.m_buffers->page);
+    // A file that cannot be opened is left to Tidy's save too: it tries
+    // again and reports the failure.
+    m_cleaning.m_effect = Effect::kSave;
+    if (!m_holdBack && !m_cleaning.Write()) tidySaveFile(m_doc, target.c_str());
+    return true;
+}
+
+int PreparedCleaning::Steps::Report() {
+    const uint errors = tidyErrorCount(m_doc);
+    const uint warnings = tidyWarningCount(m_doc);
+    if (!tidyOptGetBool(m_doc, TidyQuiet)) {
+        if (m_diagnosticsToStderr && errors == 0) {
+            if (m_holdBack) {
+                m_cleaning.m_buffers->diagnostics.push_back('\n');
             } else {
                 std::fputc('\n', stderr);
             }
         }
-        if (errors + warnings > 0) tidyErrorSummary(doc);
-        tidyGeneralInfo(doc);
+        if (errors + warnings > 0) tidyErrorSummary(m_doc);
+        tidyGeneralInfo(m_doc);
     }
-    m_status = errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+    return errors > 0 ? 2 : warnings > 0 ? 1 : 0;
+}
+
+// One cleaning. Holding back, it writes nothing: the diagnostics go to
+// m_buffers->diagnostics and m_effect says what the commit is to write.
+// Otherwise everything is written as it comes, and m_effect is kNothing.
+void PreparedCleaning::Run(bool holdBack) {
+    m_buffers->diagnostics.clear();
+    m_effect = Effect::kNothing;
+
+    // A page nested too deeply for Tidy, or that would make it open too many
+    // font elements again, is not cleaned: its cleaned text is empty, and it
+    // counts as a cleaning with errors. The raw bytes are what Tidy reads;
+    // their buffer is kept from page to page, and takes the cleaned page.
+    const bool pageRead = ReadFileBytes(m_inputFile, m_buffers->page);
+    const CleaningLoad load = MeasureCleaningLoad(m_buffers->page, kMaxNesting, kMaxReopenedFonts);
+    if (load.depth >= kMaxNesting || load.reopenedFonts >= kMaxReopenedFonts) {
+        m_status = 2;
+        m_effect = Effect::kEmptyOutput;
+        if (!holdBack) Write();
+        return;
+    }
+
+    // What cannot be held back is left to a cleaning run at the commit.
+    Steps steps(*this, holdBack);
+    if (!steps.Configure()) {
+        m_effect = Effect::kRunAgain;
+        return;
+    }
+    const int status = steps.CleanAndRepair(steps.Parse(pageRead));
+    if (!steps.Output(status)) {
+        m_effect = Effect::kRunAgain;
+        return;
+    }
+    m_status = steps.Report();
     if (!holdBack) m_effect = Effect::kNothing;
 }
 

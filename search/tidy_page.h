@@ -46,6 +46,7 @@ class PreparedCleaning {
         kEmptyOutput,  // the output file is emptied
         kRunAgain,     // the cleaning runs again at the commit, writing as it goes
     };
+    class Steps;  // the steps of Run, one function each (tidy_page.cpp)
     PreparedCleaning(const std::string& outputFile, const std::string& inputFile,
                      CleaningBuffers& buffers)
         : m_outputFile(outputFile), m_inputFile(inputFile), m_buffers(&buffers) {}

@@ -130,6 +130,12 @@ TEST_F(HostileServer, ErrorsEmptyBodiesGarbageAndHugeBodies) {
         bool overSizeLimit = false;
     } cases[] = {
         {"404", [](httplib::Response& r) { r.status = 404; }, 3, "网络连接失败1"},
+        {"400 with a page",
+         [](httplib::Response& r) {
+             r.status = 400;
+             r.set_content(RawResultPage(1, 3, 3, false), "text/html");
+         },
+         3, "网络连接失败1"},
         {"503 with a page",
          [](httplib::Response& r) {
              r.status = 503;

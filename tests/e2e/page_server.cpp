@@ -13,7 +13,11 @@ namespace test {
 
 PageServer::PageServer(Handler handler) : m_server(std::make_unique<httplib::Server>()) {
     m_server->Get(
-        "/search", [handler](const httplib::Request& request, httplib::Response& response) {
+        "/search", [this, handler](const httplib::Request& request, httplib::Response& response) {
+            {
+                std::lock_guard<std::mutex> lock(m_timesLock);
+                m_requestTimes.push_back(std::chrono::steady_clock::now());
+            }
             const int offset =
                 request.has_param("s") ? std::atoi(request.get_param_value("s").c_str()) : 0;
             handler(offset / 40 + 1, response);
@@ -27,6 +31,11 @@ PageServer::PageServer(Handler handler) : m_server(std::make_unique<httplib::Ser
 PageServer::~PageServer() {
     m_server->stop();
     m_thread.join();
+}
+
+std::vector<std::chrono::steady_clock::time_point> PageServer::RequestTimes() const {
+    std::lock_guard<std::mutex> lock(m_timesLock);
+    return m_requestTimes;
 }
 
 std::string RawResultPage(int first, int items, int total, bool pager, const std::string& extra) {

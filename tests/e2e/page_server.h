@@ -2,10 +2,13 @@
 // behaviours the demo marketplace does not have.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -24,9 +27,14 @@ class PageServer {
     explicit PageServer(Handler handler);
     ~PageServer();
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // When each request for /search came in, in order, taken before it is
+    // answered.
+    std::vector<std::chrono::steady_clock::time_point> RequestTimes() const;
 
   private:
     std::unique_ptr<httplib::Server> m_server;
+    mutable std::mutex m_timesLock;
+    std::vector<std::chrono::steady_clock::time_point> m_requestTimes;
     std::thread m_thread;
     int m_port = 0;
 };

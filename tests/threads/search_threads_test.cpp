@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "check_run.h"
+#include "gbk_text.h"
+#include "page_fetch.h"
 #include "page_server.h"
 #include "search_run.h"
 #include "test_environment.h"
@@ -174,6 +176,57 @@ TEST_F(SearchThreads, AStopDuringTheFirstDownloadEndsItOnlyWhenTheFrontEndAsks) 
             EXPECT_EQ(report.pagesRead, 0);
         }
     }
+}
+
+// The pause after a download (500 ms) and the one after the cleaning
+// (100 ms) lie between one page's request and the next, and the first also
+// follows a failed download. Lower bounds only: a busy machine makes the
+// gaps longer, never shorter. A stop that comes later than the short pause
+// but well within the long one after page 2's download is seen at the test
+// that follows the long pause, before page 2's cleaning is written.
+TEST_F(SearchThreads, ThePausesFollowTheDownloadAndTheCleaning) {
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    auto threePages = Market(3, 0ms);
+    PointAt(*threePages);
+    TestWindow window;
+    window.FillForm("abc", "", "");
+    SearchOutcome outcome = SearchOutcome::None;
+    SearchThreadProc(window, &outcome);
+    EXPECT_EQ(outcome, SearchOutcome::AllSeen);
+    std::vector<Clock::time_point> asked = threePages->RequestTimes();
+    ASSERT_EQ(asked.size(), 3u);
+    for (std::size_t k = 1; k < asked.size(); ++k)
+        EXPECT_GE(ms(asked[k] - asked[k - 1]), 600) << "before page " << k + 1;
+
+    PageServer missing([](int, httplib::Response& response) { response.status = 404; });
+    PointAt(missing);
+    SearchThreadProc(window, &outcome);
+    const Clock::time_point searchEnded = Clock::now();
+    EXPECT_EQ(outcome, SearchOutcome::FirstDownloadFailed);
+    EXPECT_FALSE(DownloadPage("http://" + missing.Host() + "/search", "data.html"));
+    const Clock::time_point downloadEnded = Clock::now();
+    asked = missing.RequestTimes();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_GE(ms(searchEnded - asked[0]), 500);
+    EXPECT_GE(ms(downloadEnded - asked[1]), 500);
+
+    auto twoPages = Market(2, 0ms);
+    PointAt(*twoPages);
+    std::thread stopper([&] {
+        if (!WaitFor([&] { return twoPages->RequestTimes().size() == 2; })) return;
+        std::this_thread::sleep_until(twoPages->RequestTimes()[1] + 250ms);
+        window.State().m_stopRequested = true;
+    });
+    SearchThreadProc(window, &outcome);
+    stopper.join();
+    EXPECT_EQ(outcome, SearchOutcome::Stopped);
+    EXPECT_EQ(window.Rows().size(), 40u);
+    const std::string cleaned = ReadWholeFile("data_backup.html");
+    EXPECT_NE(FindAnsi(cleaned, Gbk("宝贝 40")), std::string::npos) << "not page 1 cleaned";
+    EXPECT_EQ(FindAnsi(cleaned, Gbk("宝贝 41")), std::string::npos) << "page 2 cleaned";
 }
 
 TEST_F(SearchThreads, AStopDuringAWalkEndsThePageAndTheSearchWithItsMessage) {

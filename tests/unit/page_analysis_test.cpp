@@ -63,7 +63,7 @@ class AnalysisTest : public ::testing::Test {
 
 TEST_F(AnalysisTest, ReadsAPageOfFortyItemsIntoRows) {
     EXPECT_EQ(Walk(Fixture("page1_of_100.html")), WalkEnd::PagerMet);
-    EXPECT_EQ(analysis.total, 100);
+    EXPECT_EQ(analysis.Total(), 100);
     const auto rows = window.Rows();
     ASSERT_EQ(rows.size(), 40u);
     const char* sellers[] = {"小美的店", "shopA", "韩都衣舍", "优衣库", "ZARA官方"};
@@ -79,8 +79,8 @@ TEST_F(AnalysisTest, ReadsAPageOfFortyItemsIntoRows) {
     }
     EXPECT_EQ(window.Status(), "查找进度:40/100 第1页");
     EXPECT_EQ(window.StatusHistory().front(), "查找进度:1/100 第1页");
-    EXPECT_EQ(analysis.nextPageUrl, std::string(kSearchUrl) + "&bcoffset=4&s=40#J_relative");
-    EXPECT_EQ(analysis.pagerCount, 1);
+    EXPECT_EQ(analysis.NextPageUrl(), std::string(kSearchUrl) + "&bcoffset=4&s=40#J_relative");
+    EXPECT_EQ(analysis.PagerCount(), 1);
     EXPECT_EQ(window.State().m_rankText, "40");
 }
 
@@ -92,9 +92,9 @@ TEST_F(AnalysisTest, RanksRunOnAcrossPagesAndLaterCountsAreIgnored) {
     ASSERT_EQ(rows.size(), 80u);
     EXPECT_EQ(rows[40].rank, "41");
     EXPECT_EQ(rows[40].title, "韩版 修身 连衣裙 41");
-    EXPECT_EQ(analysis.total, 100);  // page 2 says 7
+    EXPECT_EQ(analysis.Total(), 100);  // page 2 says 7
     EXPECT_EQ(window.Status(), "查找进度:80/100 第2页");
-    EXPECT_EQ(analysis.nextPageUrl, std::string(kSearchUrl) + "&bcoffset=4&s=80#J_relative");
+    EXPECT_EQ(analysis.NextPageUrl(), std::string(kSearchUrl) + "&bcoffset=4&s=80#J_relative");
 }
 
 TEST_F(AnalysisTest, TagsAndClassesMatchInAnyCase) {
@@ -121,7 +121,7 @@ TEST_F(AnalysisTest, ASecondClassWordOrAMissingPriceKeepsTheEarlierValues) {
 TEST_F(AnalysisTest, ATotalReachedMidPageEndsTheWalkBeforeThePager) {
     EXPECT_EQ(Walk(Fixture("total_mid_page.html")), WalkEnd::TotalReached);
     EXPECT_EQ(window.Rows().size(), 3u);
-    EXPECT_TRUE(analysis.nextPageUrl.empty());
+    EXPECT_TRUE(analysis.NextPageUrl().empty());
 }
 
 TEST_F(AnalysisTest, SalesBeforeTheCountAreNotCountedOnTheFirstPage) {
@@ -154,7 +154,7 @@ TEST_F(AnalysisTest, CountTextsAndTotals) {
         window.State().m_pageText = "<li class=\"result-info\">" + text + "</li>";
         analysis.Parse();
         EXPECT_TRUE(analysis.ReadTotal()) << text;
-        EXPECT_EQ(analysis.total, total) << text;
+        EXPECT_EQ(analysis.Total(), total) << text;
     }
     for (const char* text : {"件宝贝", "0", "", " - 5"}) {
         window.State().m_pageText = std::string("<li class=\"result-info\">") + text + "</li>";
@@ -182,7 +182,7 @@ TEST_F(AnalysisTest, ModeTwoMatchesTheSellerExactly) {
     ASSERT_TRUE(again.ReadTotal());
     EXPECT_EQ(again.WalkPage(true), WalkEnd::ItemFound);
     EXPECT_EQ(other.Rows().size(), 5u);  // position 5 is the first of that seller
-    EXPECT_EQ(again.rank, 5);
+    EXPECT_EQ(again.Rank(), 5);
 }
 
 TEST_F(AnalysisTest, ModeThreeComparesTheRestAfterId) {

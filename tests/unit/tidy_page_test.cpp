@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <vector>
 
+#include "background_cleaning.h"
 #include "catalog.h"
 #include "file_replacement.h"
 #include "gbk_encoding.h"
@@ -210,6 +212,39 @@ TEST_F(TidyPageTest, CommittedDiagnosticsAreThoseTidyWritesAsItGoes) {
             EXPECT_EQ(testing::internal::GetCapturedStderr(), written) << settings;
         }
     }
+}
+
+// What the preparation throws on its helper thread reaches the caller that
+// takes the cleaning. A page longer than its buffer can ever hold makes the
+// preparation throw: a sparse file, where a file system takes one that long.
+TEST_F(TidyPageTest, WhatThePreparationThrowsOnItsThreadIsThrownWhereItIsTaken) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the C library cannot tell the size of a file this long";
+#else
+    // Named after this test's own directory; in memory where there is
+    // /dev/shm, whose file system takes files of any length.
+    const std::filesystem::path shm = "/dev/shm";
+    const std::filesystem::path huge = (std::filesystem::is_directory(shm) ? shm : m_dir) /
+                                       (m_dir.filename().string() + "-huge.html");
+    struct RemovedAtTheEnd {
+        ~RemovedAtTheEnd() {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+        std::filesystem::path path;
+    } removed{huge};
+    std::ofstream(huge.string(), std::ios::binary) << "<p>x</p>";
+    std::error_code error;
+    std::filesystem::resize_file(huge, std::string().max_size(), error);
+    if (error) GTEST_SKIP() << "no file system here holds a file that long: " << error.message();
+    CleaningBuffers buffers;
+    EXPECT_THROW(
+        {
+            BackgroundCleaning cleaning("data_backup.html", huge.string(), buffers);
+            cleaning.Take();
+        },
+        std::length_error);
+#endif
 }
 
 TEST_F(TidyPageTest, AnOutputFileThatCannotBeOpenedIsLeftAsTidysOwnOutputLeavesIt) {
