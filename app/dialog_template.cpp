@@ -217,8 +217,9 @@ wxSize DialogUnits::ToPixels(const wxSize& units) const {
     return wxSize(pixels.x, pixels.y);
 }
 
-bool SystemHasFace(const wxString& face) {
-    wxString name = face;
+// The face the system draws for `face`: on Windows its font substitute,
+// when the system names one.
+static wxString DrawnFace(const wxString& face) {
 #ifdef __WXMSW__
     wxLogNull quiet;
     wxRegKey substitutes(wxRegKey::HKLM,
@@ -226,9 +227,13 @@ bool SystemHasFace(const wxString& face) {
     wxString target;
     if (substitutes.Exists() && substitutes.HasValue(face) &&
         substitutes.QueryValue(face, target) && !target.empty())
-        name = target.BeforeFirst(',');  // "SimSun,134": the face and a character set
+        return target.BeforeFirst(',');  // "SimSun,134": the face and a character set
 #endif
-    return wxFontEnumerator::IsValidFacename(name);
+    return face;
+}
+
+bool SystemHasFace(const wxString& face) {
+    return wxFontEnumerator::IsValidFacename(DrawnFace(face));
 }
 
 wxFont TemplateFont(const DialogTemplate& layout) {

@@ -33,9 +33,9 @@ void CliWindow::ClearProgress() {
 }
 
 void CliWindow::OnRow(const ResultRow& row) {
-    m_rows({std::atoi(row.rank.c_str()), GbkToUtf8(row.title), GbkToUtf8(row.seller),
-            GbkToUtf8(row.price), GbkToUtf8(row.sales), GbkToUtf8(row.link), State().m_pageNumber,
-            Form().keyword});
+    m_rows({static_cast<int>(std::strtol(row.rank.c_str(), nullptr, 10)), GbkToUtf8(row.title),
+            GbkToUtf8(row.seller), GbkToUtf8(row.price), GbkToUtf8(row.sales), GbkToUtf8(row.link),
+            State().m_pageNumber, Form().keyword});
 }
 
 void CliWindow::OnMessage(const std::string& gbkText) {

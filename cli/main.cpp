@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     sorvik::UseByteStreams();
     const std::vector<std::string> args = sorvik::CommandLineUtf8(argc, argv);
     std::vector<const char*> argp;
+    argp.reserve(args.size() + 1);
     for (const std::string& arg : args) argp.push_back(arg.c_str());
     argp.push_back(nullptr);
 

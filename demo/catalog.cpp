@@ -91,10 +91,14 @@ CatalogItem MakeCatalogItem(std::uint64_t position) {
     return item;
 }
 
-Catalog::Catalog(std::size_t size) {
+Catalog::Catalog(std::size_t size, std::size_t rotate) {
     size = std::min(size, kMaxCatalogSize);
+    m_rotate = size == 0 ? 0 : rotate % size;
     m_items.reserve(size);
-    for (std::size_t i = 0; i < size; ++i) m_items.push_back(MakeCatalogItem(i + 1));
+    for (std::size_t i = 0; i < size; ++i) {
+        m_items.push_back(MakeCatalogItem((i + m_rotate) % size + 1));
+        m_items.back().position = i + 1;
+    }
 }
 
 const CatalogItem* Catalog::FindById(const std::string& id) const {
@@ -104,7 +108,8 @@ const CatalogItem* Catalog::FindById(const std::string& id) const {
     }
     const std::uint64_t value = std::stoull(id);
     if (value < kFirstItemId || value - kFirstItemId >= m_items.size()) return nullptr;
-    return &m_items[value - kFirstItemId];
+    const std::size_t made = static_cast<std::size_t>(value - kFirstItemId);
+    return &m_items[(made + m_items.size() - m_rotate) % m_items.size()];
 }
 
 std::string ItemLink(const CatalogItem& item, const std::string& host) {

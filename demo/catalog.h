@@ -36,8 +36,11 @@ constexpr std::size_t kMaxCatalogSize = 1000000;
 class Catalog {
   public:
     // Builds the first `size` items (at most kMaxCatalogSize). The item at a
-    // position is the same whatever the size.
-    explicit Catalog(std::size_t size);
+    // position is the same whatever the size. With `rotate`, the order is
+    // turned by that many places, as if the results had moved since: the
+    // item that would stand at position p + rotate stands at p (the first
+    // ones go to the end).
+    explicit Catalog(std::size_t size, std::size_t rotate = 0);
 
     const std::vector<CatalogItem>& Items() const { return m_items; }
     std::size_t Size() const { return m_items.size(); }
@@ -47,6 +50,7 @@ class Catalog {
 
   private:
     std::vector<CatalogItem> m_items;
+    std::size_t m_rotate = 0;
 };
 
 // Builds the item at a 1-based position.

@@ -47,7 +47,7 @@ int DumpCatalog(const DemoOptions& options, std::string itemHost) {
     if (itemHost.empty() && options.port != 0) {
         itemHost = "127.0.0.1:" + std::to_string(options.port);
     }
-    sorvik::demo::WriteCatalogTsv(std::cout, Catalog(options.items), itemHost);
+    sorvik::demo::WriteCatalogTsv(std::cout, Catalog(options.items, options.rotate), itemHost);
     std::cout.flush();
     return std::cout ? 0 : kExitFailure;
 }
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     }
     if (options.dumpCatalog) return DumpCatalog(options, itemHost);
 
-    const Catalog catalog(options.items);
+    const Catalog catalog(options.items, options.rotate);
     StopFlag stop;
     std::optional<MarketServer> server;
     int port = 0;

@@ -62,6 +62,10 @@ DemoOptions ParseOptions(int argc, const char* const* argv) {
          [&](const std::string& o, const std::string& v) {
              options.items = static_cast<std::size_t>(ParseNumber(o, v, 0, kMaxCatalogSize));
          }},
+        {"--rotate",
+         [&](const std::string& o, const std::string& v) {
+             options.rotate = static_cast<std::size_t>(ParseNumber(o, v, 0, kMaxCatalogSize));
+         }},
         {"--total",
          [&](const std::string& o, const std::string& v) {
              options.page.total = ParseNumber(o, v, 0, kMaxTotal);
@@ -198,6 +202,9 @@ Options:
                            minified = none; lines = one item part per line;
                            pretty = every tag and text on its own line
   --items N                catalog size, 0 to 1000000 (default 100)
+  --rotate N               turn the catalog's order by N places, as if the
+                           results had moved: the item of position p + N
+                           stands at p, the first N go to the end (default 0)
   --total N                number written in the count (default: catalog size)
   --later-total N          number written in the count on pages after the
                            first (default: as on the first page)

@@ -20,7 +20,8 @@ enum class FailMode {
 struct DemoOptions {
     int port = 0;  // 0: any free port
     std::size_t items = 100;
-    PageOptions page;  // everything but itemHost, which is known only once bound
+    std::size_t rotate = 0;  // places the catalog's order is turned by
+    PageOptions page;        // everything but itemHost, which is known only once bound
     std::optional<std::uint64_t> failPage;
     FailMode failMode = FailMode::kStatus;
     std::optional<std::uint64_t> slowPage;

@@ -45,6 +45,7 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
         return;
     }
     std::vector<sorvik::BatchLine> lines;
+    lines.reserve(rows.size());
     for (long row : rows) lines.push_back(m_lines[static_cast<std::size_t>(row)]);
     m_runRows = rows;
     m_runDone = 0;

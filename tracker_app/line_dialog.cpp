@@ -47,12 +47,14 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
     fields->Add(m_target, 1, wxEXPAND);
 
     auto* top = new wxBoxSizer(wxVERTICAL);
-    top->Add(m_modeChoice, 0, wxALL | wxEXPAND, FromDIP(10));
-    top->Add(fields, 0, wxLEFT | wxRIGHT | wxEXPAND, FromDIP(10));
+    const int margin = FromDIP(10);
+    top->Add(m_modeChoice, wxSizerFlags().Expand().Border(wxALL, margin));
+    top->Add(fields, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT, margin));
     top->Add(new wxStaticText(this, wxID_ANY,
                               U("宝贝链接可直接从浏览器复制（https:// 也可以），按宝贝 id 匹配。")),
-             0, wxALL, FromDIP(10));
-    top->Add(CreateSeparatedButtonSizer(wxOK | wxCANCEL), 0, wxALL | wxEXPAND, FromDIP(10));
+             wxSizerFlags().Border(wxALL, margin));
+    top->Add(CreateSeparatedButtonSizer(wxOK | wxCANCEL),
+             wxSizerFlags().Expand().Border(wxALL, margin));
     SetSizerAndFit(top);
 
     if (editing) {

@@ -133,8 +133,8 @@ void TrackerFrame::BuildControls() {
     addButton(ID_CHECK_SELECTED, "检查所选");
     m_stopButton = addButton(ID_STOP_CHECK, "停止");
     buttons->AddSpacer(FromDIP(16));
-    buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")), 0,
-                 wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")),
+                 wxSizerFlags().CentreVertical().Border(wxRIGHT, gap));
     m_pages =
         new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition, wxSize(FromDIP(130), -1),
                        wxSP_ARROW_KEYS, 1, sorvik::kMaxPagesPerCheck, 10);
@@ -165,13 +165,13 @@ void TrackerFrame::BuildControls() {
     m_status = new wxStaticText(panel, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                                 wxST_ELLIPSIZE_END);
     auto* progress = new wxBoxSizer(wxHORIZONTAL);
-    progress->Add(m_progress, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap * 2);
+    progress->Add(m_progress, wxSizerFlags().CentreVertical().Border(wxRIGHT, gap * 2));
     progress->Add(m_status, 1, wxALIGN_CENTER_VERTICAL);
 
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(buttons, 0, wxALL, gap);
-    top->Add(splitter, 1, wxLEFT | wxRIGHT | wxEXPAND, gap);
-    top->Add(progress, 0, wxALL | wxEXPAND, gap);
+    top->Add(splitter, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT, gap));
+    top->Add(progress, wxSizerFlags().Expand().Border(wxALL, gap));
     panel->SetSizer(top);
 
     // The table above and the history below share the height; the past

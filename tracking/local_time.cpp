@@ -89,7 +89,7 @@ std::optional<std::int64_t> ParseTimestamp(const std::string& text) {
         return std::nullopt;
     const std::int64_t local =
         DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
-        hour * 3600 + minute * 60 + second;
+        std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
     const int offset = (offsetHours * 60 + offsetMinutes) * 60;
     return text[19] == '+' ? local - offset : local + offset;
 }

@@ -108,6 +108,19 @@ TEST(Catalog, FindByIdAcceptsOnlyIdsInTheCatalog) {
     EXPECT_EQ(catalog.FindById("1000000000a"), nullptr);
     EXPECT_EQ(catalog.FindById(""), nullptr);
     EXPECT_EQ(catalog.FindById("99999999999"), nullptr);
+
+    // A turned catalog: the same items, moved up by 30 places (the first 30
+    // at the end), each found by its id at its new position.
+    const Catalog turned(100, 30);
+    ASSERT_EQ(turned.Size(), 100u);
+    EXPECT_EQ(turned.Items()[0].id, "10000000031");
+    EXPECT_EQ(turned.Items()[0].position, 1u);
+    EXPECT_EQ(turned.Items()[70].id, "10000000001");
+    for (const char* id : {"10000000001", "10000000031", "10000000100"}) {
+        ASSERT_NE(turned.FindById(id), nullptr) << id;
+        EXPECT_EQ(turned.FindById(id)->id, id);
+    }
+    EXPECT_EQ(turned.FindById("10000000101"), nullptr);
 }
 
 TEST(Catalog, TsvHasHeaderAndOneLinePerItem) {

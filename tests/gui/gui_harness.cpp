@@ -16,9 +16,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <filesystem>
 #include <sstream>
 #include <thread>
 
