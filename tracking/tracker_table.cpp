@@ -73,12 +73,9 @@ std::string OutcomeWords(const std::string& outcome) {
 }
 
 std::string ChangeWords(const SummaryRecord& summary) {
-    if (!summary.rank) return std::string();
-    if (!summary.previousRank) return "新";
-    const int change = *summary.previousRank - *summary.rank;
-    if (change > 0) return "↑" + std::to_string(change);
-    if (change < 0) return "↓" + std::to_string(-change);
-    return "=";
+    // The console's mark, with 新 for its "new".
+    const std::string mark = ChangeMark(summary);
+    return mark == "new" ? "新" : mark;
 }
 
 std::string ShortTime(const std::string& checkedAt) {
