@@ -136,8 +136,11 @@ TEST(Bridge, RowGoesToIndexOfItsRankAndLastRowIsScrolledIntoView) {
     EXPECT_EQ(list->GetItemText(1, 1), "again");
     dlg.AppendResultRow({"500", "far", "s", "p", "n", "http://h/"});
     dlg.AppendResultRow({"x", "odd", "s", "p", "n", "http://h/"});
+    dlg.AppendResultRow({"0", "zero", "s", "p", "n", "http://h/"});
     EXPECT_EQ(list->GetItemText(61, 1), "far");
     EXPECT_EQ(list->GetItemText(62, 1), "odd");
+    EXPECT_EQ(list->GetItemText(63, 1), "zero");
+    EXPECT_EQ(list->GetItemText(0, 1), "t");
     dlg.ClearResults();
     EXPECT_EQ(list->GetItemCount(), 0);
 }
