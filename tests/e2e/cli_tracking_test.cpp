@@ -17,6 +17,7 @@
 #include "child_process.h"
 #include "gbk_text.h"
 #include "page_server.h"
+#include "test_environment.h"
 
 namespace sorvik {
 namespace test {
@@ -66,18 +67,6 @@ Records ReadBack(const std::string& kind, const std::string& file) {
             records.back().push_back(field);
     }
     return records;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 const char* const kSummaryKeys =

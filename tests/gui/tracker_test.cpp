@@ -19,28 +19,19 @@
 #include "line_dialog.h"
 #include "list_views.h"
 #include "rank_chart.h"
+#include "test_environment.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
 
 using namespace gui_test;
+using sorvik::FileText;
+using sorvik::Lines;
 using sorvik_tracker::LineDialog;
 using sorvik_tracker::TrackerFrame;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // A line as typed into the form: mode 1 to 3, keyword, target.
 struct Typed {

@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace sorvik {
@@ -47,6 +50,18 @@ std::filesystem::path MakeTempDirectory(const std::string& prefix) {
         if (std::filesystem::create_directory(candidate, error)) return candidate;
     }
     throw std::runtime_error("cannot make a temporary directory");
+}
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 }  // namespace sorvik

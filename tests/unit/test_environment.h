@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace sorvik {
 
@@ -14,5 +15,11 @@ void UnsetEnv(const std::string& name);
 
 // A new, empty directory in the system's temporary directory.
 std::filesystem::path MakeTempDirectory(const std::string& prefix);
+
+// The bytes of a file, exactly; empty when it can't be read.
+std::string FileText(const std::filesystem::path& path);
+
+// The lines of `text`, without their line feeds.
+std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace sorvik

@@ -25,11 +25,6 @@
 namespace sorvik {
 namespace {
 
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 class Tracking : public ::testing::Test {
   protected:
     void SetUp() override {
