@@ -2,18 +2,18 @@
 
 #include <wx/app.h>
 #include <wx/filename.h>
-#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include "about_dlg.h"
 #include "search_run.h"
+#include "toolkit_language.h"
 
 namespace sorvik_app {
 
 DialogSeams::DialogSeams()
     : messageBox([](const wxString& text, const wxString& caption, wxWindow* owner) {
-          wxMessageBox(text, caption, wxOK | wxICON_EXCLAMATION, owner);
+          sorvik_ui::MessageBox(text, caption, wxOK | wxICON_EXCLAMATION, owner);
       }),
       openLink([](const wxString& link) { wxLaunchDefaultBrowser(link); }),
       showAbout([](CAboutDlg& about) { about.ShowModal(); }),

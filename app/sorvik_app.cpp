@@ -7,9 +7,11 @@
 
 #include "search_run.h"
 #include "sorvik_dlg.h"
+#include "toolkit_language.h"
 
 bool CsorvikApp::OnInit() {
     wxInitAllImageHandlers();
+    sorvik_ui::LoadToolkitTexts();
     // The program stores no settings; the vendor name only names the place
     // where settings would go.
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));

@@ -49,9 +49,13 @@ wxString FromGbk(const std::string& gbk) {
     return wxString::FromUTF8(sorvik::GbkToUtf8(gbk));
 }
 
-std::string ToGbk(const wxString& text) {
+std::string Utf8Of(const wxString& text) {
     const wxScopedCharBuffer utf8 = text.utf8_str();
-    return sorvik::Utf8ToGbk(std::string(utf8.data(), utf8.length()));
+    return std::string(utf8.data(), utf8.length());
+}
+
+std::string ToGbk(const wxString& text) {
+    return sorvik::Utf8ToGbk(Utf8Of(text));
 }
 
 // The list index a row of the given rank goes to: rank - 1, or the end of the
@@ -342,9 +346,8 @@ void CsorvikDlg::ShowMessage(const std::string& gbkText) {
 sorvik::FormTexts CsorvikDlg::ReadFormFields() {
     sorvik::FormTexts form;
     m_bridge->Run([this, &form] {
-        form.keyword = ToGbk(m_editKeyword->GetValue());
-        form.sellerName = ToGbk(m_editSeller->GetValue());
-        form.itemLink = ToGbk(m_editItemLink->GetValue());
+        form = sorvik::GbkForm(Utf8Of(m_editKeyword->GetValue()), Utf8Of(m_editSeller->GetValue()),
+                               Utf8Of(m_editItemLink->GetValue()));
     });
     return form;
 }

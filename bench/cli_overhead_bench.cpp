@@ -33,6 +33,7 @@
 namespace {
 
 using namespace sorvik;
+using sorvik::cli::CliWindow;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kPages = 3;
@@ -65,7 +66,7 @@ class RowKeepingWindow : public CliWindow {
   public:
     explicit RowKeepingWindow(std::FILE* messages)
         : CliWindow(
-              SearchForm{1, "abc", "", ""}, [](const RowRecord&) {}, messages) {}
+              SearchForm{kModeKeyword, "abc", "", ""}, [](const RowRecord&) {}, messages) {}
     void AppendResultRow(const ResultRow& row) override { rows.push_back(row); }
     std::vector<ResultRow> rows;
 };
@@ -204,7 +205,7 @@ void MeasurePhases(const test::DemoMarket& market, int page, PhaseSamples& phase
 
     // The same rows as sorvik-cli writes them: a line each, flushed at once.
     CliWindow cli(
-        SearchForm{1, "abc", "", ""},
+        SearchForm{kModeKeyword, "abc", "", ""},
         [rowsFile](const RowRecord& row) {
             const std::string line = FormatRow(OutputFormat::Tsv, row);
             std::fwrite(line.data(), 1, line.size(), rowsFile);

@@ -77,13 +77,13 @@ void WriteYear(const std::string& folder) {
             const unsigned roll = random() % 30;
             rank[line] = std::max(1, rank[line] + static_cast<int>(random() % 11) - 5);
             if (roll == 0) {
-                record.outcome = "download_failed";
+                record.outcome = sorvik::CheckOutcome::DownloadFailed;
             } else if (roll <= 3) {
-                record.outcome = "not_found";
+                record.outcome = sorvik::CheckOutcome::NotFound;
                 record.total = 4000;
                 record.page = record.pagesRead = 10;
             } else {
-                record.outcome = "found";
+                record.outcome = sorvik::CheckOutcome::Found;
                 record.rank = rank[line];
                 record.total = 4000;
                 record.page = record.pagesRead = (rank[line] - 1) / 40 + 1;

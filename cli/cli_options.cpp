@@ -4,6 +4,7 @@
 #include <iterator>
 
 namespace sorvik {
+namespace cli {
 
 const char* const kCliUsage =
     "usage: sorvik-cli [--mode 1|2|3] [--keyword TEXT] [--seller NAME] [--item LINK] [OUTPUT]\n"
@@ -36,18 +37,21 @@ const char* const kCliUsage =
     "                   give previous_rank, change (positive: moved up; tsv: ↑3, ↓2, =,\n"
     "                   new) and best_rank from the earlier records of the same keyword\n"
     "                   and target\n"
-    "  --output FILE    write the rows or summaries to FILE instead of stdout; FILE is\n"
-    "                   replaced when the run ends, also when it is stopped\n"
-    "--batch, --history and --output must name three different files.\n"
+    "  --output FILE    write the rows or summaries to FILE instead of stdout (- is\n"
+    "                   stdout); FILE is replaced when the run ends, also when it is\n"
+    "                   stopped (through a link, keeping its mode; a device as it is)\n"
+    "--batch, --history and --output must name three different files, and none of\n"
+    "them config.txt or a working file (data.html, data_backup.html).\n"
     "An https:// item link of the item host is taken as its http:// form.\n"
     "Rows: rank, title, seller, price, sales, link; csv and json add page and keyword.\n"
     "Message boxes and the final status line go to stderr.\n"
     "Exit status of one search: 0 found (or a keyword-only search listed to its end),\n"
     "1 not found or no items, 2 form rejected or bad options, 3 a download failed or the\n"
-    "first page was empty, 130 stopped.\n"
+    "first page was empty, 4 a record could not be written, 130 stopped.\n"
     "Exit status of a batch: 0 every line was checked (found, not_found, finished,\n"
     "no_items), 2 a line was unusable or rejected, 3 a check failed to download (over 2),\n"
-    "130 stopped (over all). Bad options or files: 2, and nothing is written.\n"
+    "4 not every record was kept (over 3), 130 stopped (over all). Bad options or\n"
+    "files: 2, and nothing is written.\n"
     "The marketplace hosts come from SORVIK_SEARCH_HOST and SORVIK_ITEM_HOST.\n";
 
 namespace {
@@ -156,4 +160,5 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
     return options;
 }
 
+}  // namespace cli
 }  // namespace sorvik

@@ -8,6 +8,7 @@
 #include "output_format.h"
 
 namespace sorvik {
+namespace cli {
 
 struct CliOptions {
     std::int32_t mode = 0;  // 0 until chosen; see ParseCliOptions
@@ -41,4 +42,5 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
 
 extern const char* const kCliUsage;
 
+}  // namespace cli
 }  // namespace sorvik

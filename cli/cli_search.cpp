@@ -6,10 +6,13 @@
 #include "stop_signal.h"
 
 namespace sorvik {
+namespace cli {
 
 CheckResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
-                         CliWindow::RowSink rows, FinalStatus finalStatus) {
+                         CliWindow::RowSink rows, FinalStatus finalStatus,
+                         const RunFolder* folder) {
     CliWindow window(form, std::move(rows), stderr);
+    if (folder) folder->Use(window.State());
     InstallStopSignals(&window.State().m_stopRequested);
 
     CheckResult result;
@@ -25,4 +28,5 @@ CheckResult RunCliSearch(const SearchForm& form, const SearchLimits& limits,
     return result;
 }
 
+}  // namespace cli
 }  // namespace sorvik

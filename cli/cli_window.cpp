@@ -7,6 +7,7 @@
 #include "stop_signal.h"
 
 namespace sorvik {
+namespace cli {
 
 CliWindow::CliWindow(SearchForm form, RowSink rows, FILE* messages)
     : CheckWindow(std::move(form)),
@@ -52,4 +53,5 @@ void CliWindow::PrintFinalStatus() {
     std::fflush(m_messages);
 }
 
+}  // namespace cli
 }  // namespace sorvik

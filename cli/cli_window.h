@@ -10,6 +10,7 @@
 #include "output_format.h"
 
 namespace sorvik {
+namespace cli {
 
 class CliWindow : public CheckWindow {
   public:
@@ -39,4 +40,5 @@ class CliWindow : public CheckWindow {
     bool m_progressShown = false;  // guarded by m_statusLock
 };
 
+}  // namespace cli
 }  // namespace sorvik

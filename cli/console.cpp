@@ -17,6 +17,7 @@
 #endif
 
 namespace sorvik {
+namespace cli {
 
 #ifdef _WIN32
 
@@ -78,4 +79,5 @@ void KeepMemoryForTheNextPage() {
 #endif
 }
 
+}  // namespace cli
 }  // namespace sorvik

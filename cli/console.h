@@ -10,6 +10,7 @@
 #include <vector>
 
 namespace sorvik {
+namespace cli {
 
 // The command line in UTF-8: on Windows taken from the wide command line
 // (whatever the system's code page), elsewhere as given (the locale's
@@ -33,4 +34,5 @@ void KeepMemoryForTheNextPage();
 // progress line uses.
 bool IsProgressTerminal(std::FILE* stream);
 
+}  // namespace cli
 }  // namespace sorvik

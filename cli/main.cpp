@@ -10,25 +10,25 @@
 #include "tracking.h"
 
 int main(int argc, char** argv) {
-    sorvik::KeepMemoryForTheNextPage();
-    sorvik::UseByteStreams();
-    const std::vector<std::string> args = sorvik::CommandLineUtf8(argc, argv);
+    sorvik::cli::KeepMemoryForTheNextPage();
+    sorvik::cli::UseByteStreams();
+    const std::vector<std::string> args = sorvik::cli::CommandLineUtf8(argc, argv);
     std::vector<const char*> argp;
     argp.reserve(args.size() + 1);
     for (const std::string& arg : args) argp.push_back(arg.c_str());
     argp.push_back(nullptr);
 
-    sorvik::CliError error;
-    std::optional<sorvik::CliOptions> options =
-        sorvik::ParseCliOptions(static_cast<int>(args.size()), argp.data(), error);
+    sorvik::cli::CliError error;
+    std::optional<sorvik::cli::CliOptions> options =
+        sorvik::cli::ParseCliOptions(static_cast<int>(args.size()), argp.data(), error);
     if (!options) {
         std::fprintf(stderr, "sorvik-cli: %s\n%s", error.message.c_str(),
-                     error.showUsage ? sorvik::kCliUsage : "");
+                     error.showUsage ? sorvik::cli::kCliUsage : "");
         return 2;
     }
     if (options->help) {
-        std::fputs(sorvik::kCliUsage, stdout);
+        std::fputs(sorvik::cli::kCliUsage, stdout);
         return 0;
     }
-    return sorvik::RunSearches(*options);
+    return sorvik::cli::RunSearches(*options);
 }

@@ -7,6 +7,7 @@
 #endif
 
 namespace sorvik {
+namespace cli {
 namespace {
 
 // Read in the signal handler (on Windows, the control handler's thread):
@@ -33,7 +34,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 #else
 
-// SIGINT and SIGTERM raise the flag of the search that runs.
+// SIGINT, SIGTERM and SIGHUP (the terminal was closed) raise the flag of
+// the search that runs: the run ends as stopped, keeping what it checked.
 extern "C" void OnStopSignal(int) {
     RaiseStop();
 }
@@ -56,6 +58,7 @@ void InstallStopSignals(std::atomic<bool>* stopFlag) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 #endif
 }
 
@@ -63,4 +66,5 @@ bool StopSignalReceived() {
     return g_received.load();
 }
 
+}  // namespace cli
 }  // namespace sorvik

@@ -1,20 +1,25 @@
 #include "tracking.h"
 
-#include <ctime>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "batch_file.h"
 #include "cli_search.h"
+#include "exit_status.h"
+#include "line_check.h"
 #include "output_file.h"
 #include "rank_history.h"
+#include "run_folder.h"
 #include "same_file.h"
 #include "search_form.h"
+#include "search_state.h"
 #include "stop_signal.h"
 #include "summary.h"
 #include "working_folder.h"
 
 namespace sorvik {
+namespace cli {
 namespace {
 
 // One search to run: a batch line or the form options.
@@ -27,84 +32,52 @@ struct SearchRequest {
 
 std::vector<SearchRequest> RequestsOf(const std::vector<BatchLine>& lines) {
     std::vector<SearchRequest> requests;
-    for (const BatchLine& line : lines) {
-        SearchRequest request;
-        request.lineNumber = line.number;
-        request.form = FormOf(line);
-        request.target = line.target;
-        request.problem = line.problem;
-        requests.push_back(std::move(request));
-    }
+    requests.reserve(lines.size());
+    for (const BatchLine& line : lines)
+        requests.push_back({line.number, FormOf(line), line.target, line.problem});
     return requests;
 }
 
 SearchRequest RequestOf(const CliOptions& options) {
     SearchRequest request;
-    request.form = {options.mode, options.keyword, options.seller, FormItemLink(options.item)};
+    request.form = {static_cast<SearchMode>(options.mode), options.keyword, options.seller,
+                    FormItemLink(options.item)};
     request.target = options.mode == kModeItemLink ? options.item : options.seller;
     return request;
 }
 
-// The exit status of one search, by how it ended.
-int SearchExitStatus(SearchOutcome outcome, std::int32_t mode) {
-    switch (outcome) {
-        case SearchOutcome::Found:
-            return 0;
-        case SearchOutcome::AllSeen:
-        case SearchOutcome::NoNextPage:
-        case SearchOutcome::PageLimitReached:
-            return mode == kModeKeyword ? 0 : 1;
-        case SearchOutcome::NoItems:
-            return 1;
-        case SearchOutcome::FormRejected:
-            return 2;
-        case SearchOutcome::FirstDownloadFailed:
-        case SearchOutcome::DownloadFailed:
-        case SearchOutcome::NothingToAnalyse:
-            return 3;
-        case SearchOutcome::Stopped:
-            return 130;
-        case SearchOutcome::None:
-            break;
-    }
-    return 1;
-}
-
-// The exit status of a batch: the worst of its lines.
-int BatchExitStatus(const std::vector<std::string>& outcomes) {
-    int status = 0;
-    for (const std::string& outcome : outcomes) {
-        if (outcome == "stopped") return 130;
-        if (outcome == "download_failed") status = 3;
-        if (outcome == "form_rejected" && status == 0) status = 2;
-    }
-    return StopSignalReceived() ? 130 : status;
-}
-
-void DescribeLine(const SearchRequest& request) {
+std::string LineText(const SearchRequest& request) {
     std::string text =
         "line " + std::to_string(request.lineNumber) + ": keyword \"" + request.form.keyword + "\"";
     if (request.form.mode == kModeSeller) text += ", seller \"" + request.target + "\"";
     if (request.form.mode == kModeItemLink) text += ", item \"" + request.target + "\"";
-    std::fprintf(stderr, "%s\n", RowField(text).c_str());
+    return RowField(text);
 }
 
 int BadInput(const std::string& message) {
     std::fprintf(stderr, "sorvik-cli: %s\n", message.c_str());
-    return 2;
+    return kExitRejected;
 }
 
 // The first two of the files a run reads and writes that are one file: a
-// run writing over its own batch or history would lose it.
+// run writing over its own batch or history would lose it. Nor may any of
+// them be a file every search uses: the cleaning's settings, or a working
+// file the pages are downloaded into.
 std::optional<std::string> SharedFile(const CliOptions& options) {
     const std::pair<const char*, const std::string*> files[] = {{"--batch", &options.batchFile},
                                                                 {"--history", &options.historyFile},
                                                                 {"--output", &options.outputFile}};
     for (std::size_t i = 0; i < std::size(files); ++i) {
+        const std::string& a = *files[i].second;
+        if (a.empty() || (a == "-" && files[i].second == &options.outputFile)) continue;
+        for (const char* working : {"config.txt", "data.html", "data_backup.html"}) {
+            if (SameFile(a, working))
+                return std::string(files[i].first) + " names " + working +
+                       ", a file every search uses (" + a + "): choose another";
+        }
         for (std::size_t j = i + 1; j < std::size(files); ++j) {
-            const std::string& a = *files[i].second;
             const std::string& b = *files[j].second;
-            if (a.empty() || b.empty() || !SameFile(a, b)) continue;
+            if (b.empty() || !SameFile(a, b)) continue;
             return std::string(files[i].first) + " and " + files[j].first +
                    " name the same file (" + b + "): give each its own";
         }
@@ -137,14 +110,24 @@ int RunSearches(const CliOptions& options) {
     // The working files are written in the current directory: a folder
     // that can't be written is reported before any search, not as a
     // failed download.
+    const std::string workingFiles = std::string("cannot write the working files ") +
+                                     "(data.html, data_backup.html) in " + CurrentFolderName() +
+                                     ": ";
     if (std::optional<std::string> reason = CannotCreateFilesIn("."))
-        return BadInput("cannot write the working files (data.html, data_backup.html) in " +
-                        CurrentFolderName() + ": " + *reason);
+        return BadInput(workingFiles + *reason);
+    const bool summaries = options.Summaries();
+    // A batch or a tracked search may run beside another in this folder (a
+    // scheduled run and the tracker window): its pages go to a folder of
+    // its own. A single search keeps the fixed names, as the dialog does.
+    std::unique_ptr<RunFolder> folder;
+    if (options.Batch() || summaries) {
+        folder = RunFolder::Create(".", error);
+        if (!folder) return BadInput(workingFiles + error);
+    }
     OutputFile output;
     if (!output.Open(options.outputFile, error)) return BadInput(error);
     if (history && !history->OpenForAppend(error)) return BadInput(error);
 
-    const bool summaries = options.Summaries();
     output.Write(StreamHeader(options.format, summaries, history.has_value()));
     CliWindow::RowSink rows = [&](const RowRecord& row) {
         if (!summaries) output.Write(FormatRow(options.format, row));
@@ -153,39 +136,45 @@ int RunSearches(const CliOptions& options) {
     limits.maxPages = options.maxPages;
     // Ctrl-C ends a stalled download at once: nothing waits for its end.
     limits.stopDuringDownload = StopDuringDownload::EndTransfer;
+    const SearchRunner search = [&](const SearchForm& form) {
+        return RunCliSearch(form, limits, rows,
+                            options.Batch() ? FinalStatus::UnlessRejected : FinalStatus::Always,
+                            folder.get());
+    };
 
-    std::vector<std::string> outcomes;
-    int exitStatus = 0;
+    RunEnd end;
+    int searchStatus = kExitDone;
     for (const SearchRequest& request : requests) {
         if (StopSignalReceived()) break;
-        const std::int32_t mode = request.form.mode;
-        if (options.Batch()) DescribeLine(request);
-
-        CheckResult result;
-        std::string outcome = "form_rejected";
-        if (!request.problem.empty()) {
+        if (options.Batch()) std::fprintf(stderr, "%s\n", LineText(request).c_str());
+        if (!request.problem.empty())
             std::fprintf(stderr, "line %d: cannot use this line: %s\n", request.lineNumber,
                          request.problem.c_str());
-        } else {
-            result =
-                RunCliSearch(request.form, limits, rows,
-                             options.Batch() ? FinalStatus::UnlessRejected : FinalStatus::Always);
-            outcome = SummaryOutcome(result.report.outcome, mode, result.stopRequested);
-            exitStatus = SearchExitStatus(result.report.outcome, mode);
-            if (result.report.outcome == SearchOutcome::PageLimitReached)
-                std::fprintf(stderr, "note: the page limit was reached after %d page%s%s\n",
-                             result.report.pagesRead, result.report.pagesRead == 1 ? "" : "s",
-                             mode == kModeKeyword ? "" : "; the target is not on them");
+        LineCheck check = CheckLine(request.form, request.target, request.problem, search);
+        const SearchReport& report = check.result.report;
+        if (request.problem.empty())
+            searchStatus = SearchExitStatus(report.outcome, request.form.mode);
+        if (report.outcome == SearchOutcome::PageLimitReached)
+            std::fprintf(stderr, "note: the page limit was reached after %d page%s%s\n",
+                         report.pagesRead, report.pagesRead == 1 ? "" : "s",
+                         request.form.mode == kModeKeyword ? "" : "; the target is not on them");
+        if (history && !history->Record(check.summary)) {
+            end.recordLost = true;
+            std::fprintf(stderr, "sorvik-cli: the history file kept no record of %s\n",
+                         options.Batch() ? LineText(request).c_str() : "this search");
         }
-        SummaryRecord summary = MakeSummary(request.form.keyword, request.target, mode, outcome,
-                                            result.report, std::time(nullptr));
-        if (history) history->Record(summary);
-        if (summaries) output.Write(FormatSummary(options.format, summary));
-        outcomes.push_back(outcome);
+        if (summaries) output.Write(FormatSummary(options.format, check.summary));
+        end.outcomes.push_back(check.summary.outcome);
     }
+    end.stopRaised = StopSignalReceived();
 
-    if (!output.Finish(error)) return BadInput(error);
-    return options.Batch() ? BatchExitStatus(outcomes) : exitStatus;
+    if (!output.Finish(error)) {
+        std::fprintf(stderr, "sorvik-cli: %s: the records written there are lost\n", error.c_str());
+        end.recordLost = true;
+    }
+    if (options.Batch()) return BatchExitStatus(end);
+    return end.recordLost && searchStatus != kExitStopped ? kExitRecordLost : searchStatus;
 }
 
+}  // namespace cli
 }  // namespace sorvik

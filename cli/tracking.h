@@ -5,10 +5,12 @@
 #include "cli_options.h"
 
 namespace sorvik {
+namespace cli {
 
 // Checks the input files, runs the searches one after another and writes
 // their records. Returns the exit status (see kCliUsage). Bad input files
 // are reported on stderr with status 2 before anything is written.
 int RunSearches(const CliOptions& options);
 
+}  // namespace cli
 }  // namespace sorvik

@@ -1,6 +1,45 @@
 #include "gbk_text.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "conversion_steps.h"
+
 namespace sorvik {
+namespace {
+
+// The code point of a well-formed UTF-8 character of `length` bytes.
+std::uint32_t CodePointOf(const unsigned char* p, std::size_t length) {
+    if (length == 1) return p[0];
+    std::uint32_t value = p[0] & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) value = (value << 6) | (p[k] & 0x3F);
+    return value;
+}
+
+std::string Named(const char* format, std::uint32_t value) {
+    char name[16];
+    const int n = std::snprintf(name, sizeof name, format, static_cast<unsigned>(value));
+    return n > 0 ? std::string(name, static_cast<std::size_t>(n)) : std::string();
+}
+
+}  // namespace
+
+std::string FirstCharacterOutsideGbk(const std::string& utf8) {
+    // Most texts convert whole: no more '?' come out than went in.
+    const std::string gbk = Utf8ToGbk(utf8);
+    if (std::count(gbk.begin(), gbk.end(), '?') == std::count(utf8.begin(), utf8.end(), '?'))
+        return std::string();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data() + i);
+        const std::size_t length = Utf8SequenceLength(p, utf8.size() - i);
+        if (!IsWholeUtf8Character(p, length)) return Named("0x%02X", p[0]);
+        if (p[0] >= 0x80 && Utf8ToGbk(utf8.substr(i, length)) == "?")
+            return Named("U+%04X", CodePointOf(p, length));
+        i += length;
+    }
+    return std::string();
+}
 
 std::size_t FindAnsi(const std::string& text, const std::string& needle, std::size_t from) {
     if (needle.empty()) return from <= text.size() ? from : std::string::npos;

@@ -16,6 +16,11 @@ std::string GbkToUtf8(const std::string& gbk);
 // no valid UTF-8, becomes '?'.
 std::string Utf8ToGbk(const std::string& utf8);
 
+// The first character of a UTF-8 text that Utf8ToGbk would turn into '?',
+// named for a message: "U+1F600" for a character GBK cannot hold, "0xFF"
+// for a byte that is no valid UTF-8. Empty when the whole text converts.
+std::string FirstCharacterOutsideGbk(const std::string& utf8);
+
 // True when the byte starts a double-byte GBK character (0x81 to 0xFE).
 inline bool IsGbkLeadByte(unsigned char byte) {
     return byte >= 0x81 && byte <= 0xFE;

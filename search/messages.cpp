@@ -22,6 +22,8 @@ SORVIK_GBK_TEXT(FoundFormat, "找到咯，排名为:%d/%d 第%d页")
 SORVIK_GBK_TEXT(AllSeenFormat, "查找进度:%d/%d 第%d页->查找完毕1")
 SORVIK_GBK_TEXT(NoNextPageFormat, "查找进度:%d/%d 第%d页->分析完成")
 SORVIK_GBK_TEXT(BadItemLinkPrefix, "请输入正确的宝贝链接,如")
+SORVIK_GBK_TEXT(OutsideGbkPrefix, "关键词中的“")
+SORVIK_GBK_TEXT(OutsideGbkSuffix, "”无法按 GBK 编码发送，请删去它。")
 
 // GBK trail bytes are 0x40 and above, so a GBK format string holds no
 // stray '%' and can go to snprintf as it is.
@@ -41,7 +43,13 @@ SORVIK_GBK_TEXT(LaterDownloadFailed, "网络连接失败2")
 SORVIK_GBK_TEXT(NothingToAnalyse, "网络连接失败")
 SORVIK_GBK_TEXT(NoItems, "没有查询到任何宝贝")
 
+SORVIK_GBK_TEXT(KeywordTooLong, "关键词太长：编码后超过 5119 字节，请缩短关键词。")
+
 #undef SORVIK_GBK_TEXT
+
+std::string KeywordOutsideGbk(const std::string& character) {
+    return OutsideGbkPrefix() + character + OutsideGbkSuffix();
+}
 
 std::string BadItemLink() {
     return BadItemLinkPrefix() + "http://" + ItemHost() + "/item.htm?id=16421734568";

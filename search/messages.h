@@ -10,6 +10,11 @@ namespace messages {
 const std::string& KeywordEmpty();          // 关键词不能为空
 const std::string& KeywordOrSellerEmpty();  // 关键词和用户名不能为空
 const std::string& KeywordOrLinkEmpty();    // 关键词和宝贝链接不能为空
+// 关键词太长：编码后超过 5119 字节，请缩短关键词。
+const std::string& KeywordTooLong();
+// 关键词中的“CHARACTER”无法按 GBK 编码发送，请删去它。 with the character as
+// the front end named it (ASCII, such as U+1F600).
+std::string KeywordOutsideGbk(const std::string& character);
 // 请输入正确的宝贝链接,如http://ITEM_HOST/item.htm?id=... with the configured item host.
 std::string BadItemLink();
 

@@ -1,5 +1,6 @@
 #include "page_analysis.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -47,9 +48,21 @@ int LeadingNumber(const std::string& text) {
 }  // namespace
 
 std::optional<std::string> ItemIdOf(const std::string& link) {
-    std::size_t at = FindAnsi(link, "id=");
-    if (at == std::string::npos) return std::nullopt;
-    return link.substr(at + 3);
+    const std::size_t first = FindAnsi(link, "id=");
+    if (first == std::string::npos) return std::nullopt;
+    // The parameter named exactly "id" is the one at the start or after '?'
+    // or '&' ("nid=7" is another parameter). Neither '?' nor '&' is ever the
+    // second byte of a GBK character, so the byte before a match tells.
+    std::size_t at = first;
+    while (at != std::string::npos && at != 0 && link[at - 1] != '?' && link[at - 1] != '&')
+        at = FindAnsi(link, "id=", at + 1);
+    if (at == std::string::npos) at = first;
+    // The value ends where the next parameter or the fragment begins, so a
+    // link copied from a browser ("...&id=40&ns=1") gives its id alone.
+    const std::size_t begin = at + 3;
+    std::size_t end = link.size();
+    for (const char* stop : {"&", "#"}) end = std::min(end, FindAnsi(link, stop, begin));
+    return link.substr(begin, end - begin);
 }
 
 PageAnalysis::PageAnalysis(SearchWindow& window)

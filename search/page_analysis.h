@@ -20,8 +20,11 @@ namespace sorvik {
 // How one page's walk ended.
 enum class WalkEnd { EndOfDocument, StopSeen, TotalReached, PagerMet, ItemFound };
 
-// The item id of a link: everything after the first "id=" up to the end
-// ("123&ns=1" for "...?id=123&ns=1"). No value when the link holds no "id=".
+// The item id of a link: the value of its "id" parameter, from after "id="
+// up to the next '&' or '#' or the end ("123" for "...?spm=1&id=123&ns=1").
+// The parameter named exactly "id" (at the start, or after '?' or '&') is
+// taken when there is one, else the first "id=" ("7" of "...?nid=7"). No
+// value when the link holds no "id=".
 std::optional<std::string> ItemIdOf(const std::string& link);
 
 // The run state of one search's analysis: the parser and the tree of the

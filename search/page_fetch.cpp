@@ -81,10 +81,22 @@ std::string TooLarge() {
     return "the page is larger than " + std::to_string(kMaxPageBytes >> 20) + " MB";
 }
 
-// Runs the transfer of `easy` to its end, or until `*stop` is set.
-// Returns the transfer's result; `stopped` tells the stop apart.
-CURLcode Perform(CURL* easy, const std::atomic<bool>* stop, bool& stopped) {
-    stopped = false;
+std::string TookTooLong(std::chrono::milliseconds limit) {
+    const auto ms = limit.count();
+    return "the page took longer than " +
+           (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms") +
+           " to download";
+}
+
+// How a transfer that did not run to its end was ended.
+enum class TransferEnd { Ran, Stopped, TimedOut };
+
+// Runs the transfer of `easy` to its end, until `*stop` is set or until
+// `deadline`. Returns the transfer's result; `end` tells a stop and the
+// deadline apart.
+CURLcode Perform(CURL* easy, const std::atomic<bool>* stop,
+                 std::chrono::steady_clock::time_point deadline, TransferEnd& end) {
+    end = TransferEnd::Ran;
     std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
     if (!multi) return CURLE_OUT_OF_MEMORY;
     MultiTransfer transfer(multi.get(), easy);
@@ -93,8 +105,12 @@ CURLcode Perform(CURL* easy, const std::atomic<bool>* stop, bool& stopped) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_FAILED_INIT;
         if (running == 0) break;
         if (stop && stop->load()) {
-            stopped = true;
+            end = TransferEnd::Stopped;
             return CURLE_ABORTED_BY_CALLBACK;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            end = TransferEnd::TimedOut;
+            return CURLE_OPERATION_TIMEDOUT;
         }
         if (curl_multi_poll(multi.get(), nullptr, 0, kStopPollMs, nullptr) != CURLM_OK)
             return CURLE_FAILED_INIT;
@@ -110,7 +126,9 @@ CURLcode Perform(CURL* easy, const std::atomic<bool>* stop, bool& stopped) {
 }  // namespace
 
 Download DownloadToFile(const std::string& url, const std::string& fileName,
-                        const std::atomic<bool>* stop) {
+                        const std::atomic<bool>* stop, std::chrono::milliseconds timeLimit) {
+    // The limit counts from here, so that it holds whatever the set-up costs.
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
     InitCurlOnce();
     std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
     if (!curl) return Failure("the download cannot be set up");
@@ -143,9 +161,10 @@ Download DownloadToFile(const std::string& url, const std::string& fileName,
     // A length announced beyond the limit fails before the body comes.
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxPageBytes));
 
-    bool stopped = false;
-    const CURLcode result = Perform(h, stop, stopped);
-    if (stopped) return {DownloadStatus::Stopped, std::string()};
+    TransferEnd end = TransferEnd::Ran;
+    const CURLcode result = Perform(h, stop, deadline, end);
+    if (end == TransferEnd::Stopped) return {DownloadStatus::Stopped, std::string()};
+    if (end == TransferEnd::TimedOut) return Failure(TookTooLong(timeLimit));
     if (body.tooLarge || result == CURLE_FILESIZE_EXCEEDED) return Failure(TooLarge());
     if (result == CURLE_WRITE_ERROR && file.Error() != 0)
         return Failure("cannot write " + fileName + ": " + std::strerror(file.Error()));
@@ -166,12 +185,14 @@ bool DownloadPage(const std::string& url, const std::string& file) {
 }
 
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests,
-                        StopDuringDownload stopDuringDownload) {
+                        const SearchLimits& limits) {
     auto stopped = [&] { return stopTests && state.m_stopRequested.load(); };
 
     const Download download = DownloadToFile(
         url, state.m_fetchFile,
-        stopDuringDownload == StopDuringDownload::EndTransfer ? &state.m_stopRequested : nullptr);
+        limits.stopDuringDownload == StopDuringDownload::EndTransfer ? &state.m_stopRequested
+                                                                     : nullptr,
+        limits.pageTimeLimit);
     // A transfer ended by a stop has nothing to wait for.
     if (download.status == DownloadStatus::Stopped) return {PageLoadResult::Stopped, 0, {}};
     if (download.status == DownloadStatus::Failed) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -42,11 +43,12 @@ struct PageLoad {
 // Downloads `url` into `file` with a cache-bypassing GET, replacing the file.
 // Success only for a completed transfer with an HTTP status below 400 and a
 // body of at most kMaxPageBytes. Follows up to five redirects (http and https
-// only); gives up when it cannot connect within 30 s or receives nothing for
-// 60 s. With `stop`, the transfer ends within a few tens of milliseconds of
-// `*stop` becoming true. No pause.
+// only); gives up when it cannot connect within 30 s, receives nothing for
+// 60 s or has not finished within `timeLimit`. With `stop`, the transfer
+// ends within a few tens of milliseconds of `*stop` becoming true. No pause.
 Download DownloadToFile(const std::string& url, const std::string& file,
-                        const std::atomic<bool>* stop = nullptr);
+                        const std::atomic<bool>* stop = nullptr,
+                        std::chrono::milliseconds timeLimit = DefaultPageTimeLimit());
 
 // The download of a page load: DownloadToFile, then a pause of 500 ms,
 // whatever the result. True for success.
@@ -59,8 +61,9 @@ bool DownloadPage(const std::string& url, const std::string& file);
 // diagnostics are written after the stop test that follows that pause, and
 // not at all when that test stops the load. With EndTransfer, a stop flag
 // raised while the page downloads ends the transfer and gives Stopped at
-// once (with or without `stopTests`).
+// once (with or without `stopTests`). The download takes at most the
+// limits' page time limit.
 PageLoad LoadResultPage(SearchState& state, const std::string& url, bool stopTests,
-                        StopDuringDownload stopDuringDownload = StopDuringDownload::LetItFinish);
+                        const SearchLimits& limits = {});
 
 }  // namespace sorvik

@@ -37,6 +37,18 @@ bool IsLiteral(unsigned char byte) {
     return byte != 0 && std::strchr("!$()*./:;@", byte) != nullptr;
 }
 
+// The size of the encoded form: three bytes for each byte outside the
+// literal set.
+std::size_t EncodedSize(const std::string& utf8) {
+    std::size_t size = 0;
+    for (unsigned char byte : utf8) size += IsLiteral(byte) ? 1 : 3;
+    return size;
+}
+
+bool Fits(const std::string& utf8) {
+    return utf8.size() <= kMaxUtf8Bytes && EncodedSize(utf8) <= kMaxEncodedBytes;
+}
+
 }  // namespace
 
 std::string SearchHost() {
@@ -56,9 +68,15 @@ std::string MakeDateStamp(std::int64_t seconds) {
     return n == 0 ? std::string() : std::string(stamp, n);
 }
 
+bool KeywordFits(const std::string& gbkKeyword) {
+    return Fits(GbkToUtf8(gbkKeyword));
+}
+
 std::string EncodeKeyword(const std::string& gbkKeyword) {
     const std::string utf8 = GbkToUtf8(gbkKeyword);
-    if (utf8.size() > kMaxUtf8Bytes) return std::string();
+    // A keyword whose encoded form does not fit is refused as a whole rather
+    // than cut: a cut keyword would silently search for something else.
+    if (!Fits(utf8)) return std::string();
 
     static const char kHex[] = "0123456789ABCDEF";
     std::string encoded;
@@ -72,9 +90,6 @@ std::string EncodeKeyword(const std::string& gbkKeyword) {
             encoded += kHex[byte & 0x0F];
         }
     }
-    // A keyword whose encoded form does not fit is refused as a whole rather
-    // than cut: a cut keyword would silently search for something else.
-    if (encoded.size() > kMaxEncodedBytes) return std::string();
     return encoded;
 }
 

@@ -22,6 +22,12 @@ std::string MakeDateStamp(std::int64_t seconds);
 // than 5120 bytes or the encoded form would not fit in 5119 bytes.
 std::string EncodeKeyword(const std::string& gbkKeyword);
 
+// True when the encoded form of the GBK keyword fits the work area of the
+// address: at most 5119 bytes, from a UTF-8 form of at most 5120 bytes
+// (1,706 ASCII characters outside the literal set, 568 Chinese ones).
+// EncodeKeyword gives the empty text for a keyword that does not.
+bool KeywordFits(const std::string& gbkKeyword);
+
 // "http://" + search host + "/search?initiative_id=staobaoz_" + date stamp +
 // "&tab=all&style=list&q=" + encoded keyword.
 std::string BuildSearchUrl(const std::string& gbkKeyword, std::int64_t nowSeconds);

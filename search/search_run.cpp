@@ -2,11 +2,10 @@
 
 #include <ctime>
 #include <functional>
-#include <optional>
 #include <system_error>
 #include <thread>
 
-#include "gbk_text.h"
+#include "form_check.h"
 #include "messages.h"
 #include "page_fetch.h"
 #include "paging.h"
@@ -15,32 +14,11 @@
 namespace sorvik {
 namespace {
 
-struct Rejection {
-    const std::string* fixedText;  // null: the item-link message
-    std::int32_t result;
-};
-
-// The first failing test of the mode's form rules, if any.
-std::optional<Rejection> ValidateForm(const SearchState& state, std::int32_t mode) {
-    switch (mode) {
-        case kModeKeyword:
-            if (state.m_keyword.empty()) return Rejection{&messages::KeywordEmpty(), 0};
-            break;
-        case kModeSeller:
-            if (state.m_keyword.empty() || state.m_sellerName.empty())
-                return Rejection{&messages::KeywordOrSellerEmpty(), 0};
-            break;
-        case kModeItemLink:
-            if (state.m_keyword.empty() || state.m_itemLink.empty())
-                return Rejection{&messages::KeywordOrLinkEmpty(), 0};
-            if (FindAnsi(state.m_itemLink, "http://" + ItemHost()) != 0 ||
-                FindAnsi(state.m_itemLink, "id=") == std::string::npos)
-                return Rejection{nullptr, -1};
-            break;
-        default:
-            break;
-    }
-    return std::nullopt;
+// The form check of the fields the run has read, in the mode set now.
+FormCheck CheckForm(const SearchState& state) {
+    return ValidateForm(
+        static_cast<SearchMode>(state.m_searchMode.load()),
+        {state.m_keyword, state.m_sellerName, state.m_itemLink, state.m_keywordOutsideGbk});
 }
 
 // Runs `run` with a report of its own and passes on how the run ended.
@@ -69,14 +47,16 @@ std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchR
     window.ReadForm();
     window.SetStatusText(std::string());
 
-    if (auto rejection = ValidateForm(state, state.m_searchMode.load())) {
-        window.ShowMessage(rejection->fixedText ? *rejection->fixedText : messages::BadItemLink());
+    const FormCheck check = CheckForm(state);
+    if (check.rejection != FormRejection::None) {
+        window.ShowMessage(check.message);
         seen.outcome = SearchOutcome::FormRejected;
-        result = rejection->result;
+        // A malformed link ends the run as a failure; a missing or unsendable
+        // field as a run that had nothing to do.
+        result = check.rejection == FormRejection::BadItemLink ? -1 : 0;
     } else {
         state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
-        const PageLoad first =
-            LoadResultPage(state, state.m_searchUrl, false, limits.stopDuringDownload);
+        const PageLoad first = LoadResultPage(state, state.m_searchUrl, false, limits);
         if (first.result == PageLoadResult::DownloadFailed) {
             window.ShowMessage(messages::FirstDownloadFailed());
             seen.outcome = SearchOutcome::FirstDownloadFailed;

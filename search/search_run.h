@@ -15,8 +15,8 @@ namespace sorvik {
 
 // One run on `window`'s state: validates the form, builds the first address,
 // loads the first page and analyses the pages. Returns 0 when a field was
-// empty or the analysis returned, -1 when the item link was malformed or the
-// first download failed. `outcome`, when given, receives how it ended.
+// empty or its keyword can't be sent whole, or the analysis returned, -1 when the item link was
+// malformed or the first download failed. `outcome`, when given, receives how it ended.
 std::int32_t RunSearch(SearchWindow& window, SearchOutcome* outcome = nullptr);
 
 // The same run within `limits`; `report`, when given, receives what it saw.

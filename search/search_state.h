@@ -6,16 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "search_mode.h"
 #include "tidy_page.h"
 
 namespace sorvik {
-
-// The search mode chosen with the radio buttons.
-enum SearchMode : std::int32_t {
-    kModeKeyword = 1,   // keyword only: list until the results run out
-    kModeSeller = 2,    // keyword and seller name
-    kModeItemLink = 3,  // keyword and item link
-};
 
 // Values as the dialog sets them when it opens. Texts are GBK bytes.
 //
@@ -52,6 +46,9 @@ struct SearchState {
     std::string m_keyword;
     std::string m_sellerName;
     std::string m_itemLink;
+    // The keyword's first character that GBK cannot hold, noted by the
+    // front end as it converted the form; the form check refuses on it.
+    std::string m_keywordOutsideGbk;
 
     // The current item: its rank text and the five texts of its row.
     std::string m_rankText;

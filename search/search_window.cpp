@@ -17,6 +17,7 @@ void SearchWindow::ReadForm() {
     m_state.m_keyword = std::move(form.keyword);
     m_state.m_sellerName = std::move(form.sellerName);
     m_state.m_itemLink = std::move(form.itemLink);
+    m_state.m_keywordOutsideGbk = std::move(form.keywordOutsideGbk);
 }
 
 void SearchWindow::GetStatusText() {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "form_check.h"
 #include "search_state.h"
 
 namespace sorvik {
@@ -23,13 +24,6 @@ struct ResultRow {
     std::string price;
     std::string sales;
     std::string link;
-};
-
-// The form fields as the window holds them, converted to GBK.
-struct FormTexts {
-    std::string keyword;
-    std::string sellerName;
-    std::string itemLink;
 };
 
 class WorkerTracker;
@@ -49,7 +43,8 @@ class SearchWindow {
     // Deletes every row of the result list.
     virtual void ClearResults() = 0;
     // Copies the three form fields into m_keyword, m_sellerName, m_itemLink,
-    // whatever the mode, exactly as the fields hold them.
+    // whatever the mode, exactly as the fields hold them, and what the front
+    // end noted of the keyword into m_keywordOutsideGbk.
     void ReadForm();
     // Replaces the whole status line.
     virtual void SetStatusText(const std::string& text) = 0;

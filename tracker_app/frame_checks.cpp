@@ -8,18 +8,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 #include "tracker_frame.h"
 #include "tracker_table.h"
+#include "ui_text.h"
 
 namespace sorvik_tracker {
 namespace {
 
-wxString U(const std::string& utf8) {
-    return wxString::FromUTF8(utf8);
-}
+using sorvik_ui::U;
 
 // How long closing waits for a stopped check to record its end.
 constexpr auto kCloseWait = std::chrono::milliseconds(900);
@@ -28,7 +25,7 @@ constexpr auto kCloseWait = std::chrono::milliseconds(900);
 
 void TrackerFrame::OnCheckAll(wxCommandEvent&) {
     std::vector<long> rows;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) rows.push_back(static_cast<long>(i));
+    for (std::size_t i = 0; i < m_list.Lines().size(); ++i) rows.push_back(static_cast<long>(i));
     StartChecks(rows);
 }
 
@@ -46,7 +43,7 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     }
     std::vector<sorvik::BatchLine> lines;
     lines.reserve(rows.size());
-    for (long row : rows) lines.push_back(m_lines[static_cast<std::size_t>(row)]);
+    for (long row : rows) lines.push_back(m_list.Lines()[static_cast<std::size_t>(row)]);
     m_runRows = rows;
     m_runDone = 0;
 
@@ -87,7 +84,8 @@ void TrackerFrame::OnCheckProgress() {
         m_progressPending = false;
     }
     if (!m_run || progress.runIndex >= m_runRows.size()) return;
-    const sorvik::BatchLine& line = m_lines[static_cast<std::size_t>(m_runRows[progress.runIndex])];
+    const sorvik::BatchLine& line =
+        m_list.Lines()[static_cast<std::size_t>(m_runRows[progress.runIndex])];
     const int pages = m_settings.pagesPerCheck;
     m_progress->SetValue(std::min(
         m_progress->GetRange(),
@@ -162,8 +160,7 @@ void TrackerFrame::OnClose(wxCloseEvent&) {
         if (!m_run->WaitUntilEnded(kCloseWait)) {
             // A worker that can't end in time (never seen) must not hold the
             // program: every record written so far is whole on the disk.
-            std::fflush(nullptr);
-            std::_Exit(0);
+            m_seams.endProgramNow();
         }
         m_run.reset();
     }

@@ -6,6 +6,7 @@
 #include <wx/listctrl.h>
 
 #include <algorithm>
+#include <ctime>
 
 #include "file_names.h"
 #include "line_dialog.h"
@@ -14,47 +15,63 @@
 #include "read_file.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
+#include "ui_text.h"
+#include "window_export.h"
 
 namespace sorvik_tracker {
 namespace {
 
-wxString U(const std::string& utf8) {
-    return wxString::FromUTF8(utf8);
-}
-
-std::string Utf8(const wxString& text) {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
+using sorvik_ui::U;
+using sorvik_ui::Utf8;
 
 const char* const kTextFiles = "文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*";
 const char* const kCsvFiles = "CSV 文件 (*.csv)|*.csv";
 
 }  // namespace
 
-bool TrackerFrame::SaveList() {
+bool TrackerFrame::ListWritable() {
+    if (m_folderWritable) return true;
+    Message(U("关键词列表无法保存到 " + m_files.ListFile() + "：数据文件夹不能写入。"));
+    return false;
+}
+
+bool TrackerFrame::ListSaved(sorvik::ListChange change, const std::string& error) {
+    switch (change) {
+        case sorvik::ListChange::Saved:
+            return true;
+        case sorvik::ListChange::NotSaved:
+            Message(U("无法保存关键词列表：" + error));
+            return false;
+        case sorvik::ListChange::ReadAgain:
+            FillTable();
+            UpdateCommands();
+            ShowIdleStatus();
+            Message(U("关键词列表 " + m_files.ListFile() +
+                      " 已被其他程序修改，已重新读取，没有做这次修改。请重新选择要修改的行。"));
+            return false;
+    }
+    return false;
+}
+
+void TrackerFrame::ReloadListIfChanged() {
+    // A running check names its lines by their rows.
+    if (m_run) return;
     std::string error;
-    if (!m_folderWritable) {
-        Message(U("关键词列表无法保存到 " + m_files.ListFile() + "：数据文件夹不能写入。"));
-        return false;
-    }
-    if (!m_files.WriteList(m_lines, error)) {
-        Message(U("无法保存关键词列表：" + error));
-        return false;
-    }
-    return true;
+    if (m_list.ReloadIfChanged(error) != sorvik::KeywordList::Reread::ReadAgain) return;
+    FillTable();
+    UpdateCommands();
+    ShowIdleStatus();
 }
 
 void TrackerFrame::OnAddLine(wxCommandEvent&) {
     if (m_run) return;
-    LineDialog dialog(this, m_lines, std::nullopt, m_seams.message);
-    if (!m_seams.editLine(dialog)) return;
-    m_lines.push_back(dialog.Line());
-    if (!SaveList()) {
-        m_lines.pop_back();
-        return;
-    }
-    const long row = static_cast<long>(m_lines.size() - 1);
+    // The form checks the new line against the list as it is on disk.
+    ReloadListIfChanged();
+    LineDialog dialog(this, m_list.Lines(), std::nullopt, m_seams.message);
+    if (!m_seams.editLine(dialog) || !ListWritable()) return;
+    std::string error;
+    if (!ListSaved(m_list.Add(dialog.Line(), error), error)) return;
+    const long row = static_cast<long>(m_list.Lines().size() - 1);
     FillTable();
     for (long other : SelectedRows()) m_table->SetItemState(other, 0, wxLIST_STATE_SELECTED);
     m_table->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
@@ -68,16 +85,10 @@ void TrackerFrame::OnEditLine(wxCommandEvent&) {
     const std::vector<long> rows = SelectedRows();
     if (m_run || rows.size() != 1) return;
     const std::size_t index = static_cast<std::size_t>(rows[0]);
-    LineDialog dialog(this, m_lines, index, m_seams.message);
-    if (!m_seams.editLine(dialog)) return;
-    const sorvik::BatchLine before = m_lines[index];
-    sorvik::BatchLine edited = dialog.Line();
-    edited.number = before.number;
-    m_lines[index] = edited;
-    if (!SaveList()) {
-        m_lines[index] = before;
-        return;
-    }
+    LineDialog dialog(this, m_list.Lines(), index, m_seams.message);
+    if (!m_seams.editLine(dialog) || !ListWritable()) return;
+    std::string error;
+    if (!ListSaved(m_list.Replace(index, dialog.Line(), error), error)) return;
     // A changed keyword or target is another search: its history is that
     // of the new pair (the old pair's checks stay in the history file).
     ShowRow(rows[0]);
@@ -85,21 +96,17 @@ void TrackerFrame::OnEditLine(wxCommandEvent&) {
 }
 
 void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
-    std::vector<long> rows = SelectedRows();
+    const std::vector<long> rows = SelectedRows();
     if (m_run || rows.empty()) return;
-    const wxString question = rows.size() == 1
-                                  ? U("删除“" + m_lines[static_cast<std::size_t>(rows[0])].keyword +
-                                      "”这一行吗？\n它的检查记录保留在检查记录文件中。")
-                                  : U("删除所选的 " + std::to_string(rows.size()) +
-                                      " 行吗？\n它们的检查记录保留在检查记录文件中。");
-    if (!m_seams.ask(question, this)) return;
-    const std::vector<sorvik::BatchLine> before = m_lines;
-    std::sort(rows.rbegin(), rows.rend());
-    for (long row : rows) m_lines.erase(m_lines.begin() + row);
-    if (!SaveList()) {
-        m_lines = before;
+    const wxString question =
+        rows.size() == 1 ? U("删除“" + m_list.Lines()[static_cast<std::size_t>(rows[0])].keyword +
+                             "”这一行吗？\n它的检查记录保留在检查记录文件中。")
+                         : U("删除所选的 " + std::to_string(rows.size()) +
+                             " 行吗？\n它们的检查记录保留在检查记录文件中。");
+    if (!m_seams.ask(question, this) || !ListWritable()) return;
+    std::string error;
+    if (!ListSaved(m_list.Remove(std::vector<std::size_t>(rows.begin(), rows.end()), error), error))
         return;
-    }
     FillTable();
     UpdateCommands();
     ShowIdleStatus();
@@ -137,33 +144,16 @@ void TrackerFrame::OnImportList(wxCommandEvent&) {
         Message(U("无法导入：" + error + "\n\n列表没有改动。"));
         return;
     }
-    const std::vector<sorvik::BatchLine> before = m_lines;
-    std::string skipped;
-    int added = 0;
-    for (const sorvik::BatchLine& line : *read) {
-        std::optional<std::string> problem;
-        if (!line.problem.empty())
-            problem = line.problem;
-        else
-            problem = sorvik::LineProblem(line.Mode(), line.keyword, line.target, m_lines);
-        if (problem) {
-            skipped += "\n第 " + std::to_string(line.number) + " 行：" + *problem;
-            continue;
-        }
-        sorvik::BatchLine kept = line;
-        kept.number = 0;
-        m_lines.push_back(kept);
-        ++added;
-    }
-    if (added > 0 && !SaveList()) {
-        m_lines = before;
-        return;
-    }
+    if (!ListWritable()) return;
+    const sorvik::ImportReport imported = m_list.Import(*read, error);
+    if (!ListSaved(imported.change, error)) return;
     FillTable();
     UpdateCommands();
     ShowIdleStatus();
-    std::string report = "已导入 " + std::to_string(added) + " 行。";
-    if (!skipped.empty()) report += "\n以下各行没有导入：" + skipped;
+    std::string report = "已导入 " + std::to_string(imported.added) + " 行。";
+    if (!imported.skipped.empty()) report += "\n以下各行没有导入：";
+    for (const auto& [number, problem] : imported.skipped)
+        report += "\n第 " + std::to_string(number) + " 行：" + problem;
     Message(U(report));
 }
 
@@ -172,33 +162,36 @@ void TrackerFrame::OnExportList(wxCommandEvent&) {
         m_seams.chooseFile(U("导出关键词列表"), U(kTextFiles), "keywords.txt", true, this);
     if (path.empty()) return;
     std::string error;
-    if (!sorvik::WriteFileWhole(Utf8(path), sorvik::FormatBatchFile(m_lines), error))
+    if (!sorvik::WriteFileWhole(Utf8(path), sorvik::FormatBatchFile(m_list.Lines()), error))
         Message(U("无法导出列表：" + error));
 }
 
 void TrackerFrame::OnExportResults(wxCommandEvent&) {
     const wxString path =
-        m_seams.chooseFile(U("导出最新结果"), U(kCsvFiles), "ranks.csv", true, this);
+        m_seams.chooseFile(U("导出最新结果"), U(kCsvFiles),
+                           U(sorvik::DatedFileName("排名", std::time(nullptr))), true, this);
     if (path.empty()) return;
-    std::string csv = sorvik::StreamHeader(sorvik::OutputFormat::Csv, true, true);
-    {
-        std::lock_guard<std::mutex> lock(m_history->lock);
-        for (long row = 0; row < static_cast<long>(m_lines.size()); ++row) {
-            if (const sorvik::SummaryRecord* latest = m_history->history.Latest(*KeyOf(row)))
-                csv += sorvik::FormatSummary(sorvik::OutputFormat::Csv, *latest);
-        }
+    // The table as it shows, with each line's time of check in local time.
+    std::vector<sorvik::TableRow> rows;
+    std::vector<std::string> checkedAt;
+    for (long row = 0; row < static_cast<long>(m_list.Lines().size()); ++row) {
+        rows.push_back(m_table->Row(row));
+        const std::optional<sorvik::SummaryRecord> latest = m_history->Latest(*KeyOf(row));
+        checkedAt.push_back(latest ? latest->checkedAt : std::string());
     }
     std::string error;
-    if (!sorvik::WriteFileWhole(Utf8(path), csv, error)) Message(U("无法导出结果：" + error));
+    if (!sorvik::WriteFileWhole(Utf8(path), sorvik::TableAsCsv(rows, checkedAt), error))
+        Message(U("无法导出结果：" + error));
 }
 
 void TrackerFrame::OnExportHistory(wxCommandEvent&) {
     const wxString path =
-        m_seams.chooseFile(U("导出全部检查记录"), U(kCsvFiles), "history.csv", true, this);
+        m_seams.chooseFile(U("导出全部检查记录"), U(kCsvFiles),
+                           U(sorvik::DatedFileName("检查记录", std::time(nullptr))), true, this);
     if (path.empty()) return;
     std::string error;
     std::string csv;
-    if (!sorvik::HistoryAsCsv(m_files.HistoryFile(), csv, error) ||
+    if (!sorvik::HistoryAsTable(m_files.HistoryFile(), csv, error) ||
         !sorvik::WriteFileWhole(Utf8(path), csv, error))
         Message(U("无法导出检查记录：" + error));
 }

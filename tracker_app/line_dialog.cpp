@@ -3,24 +3,21 @@
 #include <wx/button.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "batch_file.h"
-#include "search_state.h"
+#include "search_mode.h"
+#include "toolkit_language.h"
 #include "tracker_table.h"
+#include "ui_text.h"
 
 namespace sorvik_tracker {
 namespace {
 
-wxString U(const char* utf8) {
-    return wxString::FromUTF8(utf8);
-}
-
-std::string Utf8(const wxString& text) {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
+using sorvik_ui::U;
+using sorvik_ui::Utf8;
 
 }  // namespace
 
@@ -53,8 +50,8 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
     top->Add(new wxStaticText(this, wxID_ANY,
                               U("宝贝链接可直接从浏览器复制（https:// 也可以），按宝贝 id 匹配。")),
              wxSizerFlags().Border(wxALL, margin));
-    top->Add(CreateSeparatedButtonSizer(wxOK | wxCANCEL),
-             wxSizerFlags().Expand().Border(wxALL, margin));
+    top->Add(new wxStaticLine(this), wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT, margin));
+    top->Add(sorvik_ui::OkCancelButtons(this), wxSizerFlags().Expand().Border(wxALL, margin));
     SetSizerAndFit(top);
 
     if (editing) {
@@ -98,7 +95,8 @@ sorvik::BatchLine LineDialog::Line() const {
 void LineDialog::OnOk(wxCommandEvent& event) {
     const sorvik::BatchLine line = Line();
     if (std::optional<std::string> problem =
-            sorvik::LineProblem(Mode(), line.keyword, line.target, m_list, m_editing)) {
+            sorvik::LineProblem(static_cast<sorvik::SearchMode>(Mode()), line.keyword, line.target,
+                                m_list, m_editing)) {
         m_showProblem(wxString::FromUTF8(*problem), this);
         return;
     }

@@ -4,13 +4,12 @@
 
 #include "local_time.h"
 #include "summary.h"
+#include "ui_text.h"
 
 namespace sorvik_tracker {
 namespace {
 
-wxString U(const std::string& utf8) {
-    return wxString::FromUTF8(utf8);
-}
+using sorvik_ui::U;
 
 // Column widths of the table, in pixels at 96 dpi.
 const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 60, 40, 60, 50, 130, 80};

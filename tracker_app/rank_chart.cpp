@@ -7,7 +7,12 @@
 #include <memory>
 #include <utility>
 
+#include "ui_text.h"
+
+namespace sorvik_tracker {
 namespace {
+
+using sorvik_ui::U;
 
 const wxColour kBackground(255, 255, 255);
 const wxColour kGrid(232, 234, 237);
@@ -35,10 +40,6 @@ wxFont ChartFont(const wxWindow& window) {
 wxGraphicsPen Pen(wxGraphicsContext& gc, const wxColour& colour, double width,
                   wxPenStyle style = wxPENSTYLE_SOLID) {
     return gc.CreatePen(wxGraphicsPenInfo(colour, width, style));
-}
-
-wxString Utf8(const std::string& text) {
-    return wxString::FromUTF8(text.data(), text.size());
 }
 
 // The radius of a point: smaller as the checks crowd together, so that a
@@ -73,7 +74,7 @@ void RankChart::SetChecks(std::vector<sorvik::CheckPoint> checks, Hint whenEmpty
 
 wxString RankChart::HintText() const {
     if (!m_checks.empty()) return wxString();
-    return Utf8(m_hint == Hint::NoChecksYet ? "还没有检查记录" : "选择一行查看排名变化");
+    return U(m_hint == Hint::NoChecksYet ? "还没有检查记录" : "选择一行查看排名变化");
 }
 
 void RankChart::Relayout() {
@@ -120,12 +121,12 @@ void RankChart::DrawChart(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
     gc.SetPen(Pen(gc, kGrid, 1));
     for (const sorvik::ChartTick& tick : layout.rankTicks) {
         gc.StrokeLine(layout.left, tick.position, layout.right, tick.position);
-        leftLabel(Utf8(tick.label), tick.position);
+        leftLabel(U(tick.label), tick.position);
     }
     // The band of checks that ran to their end without a rank.
     gc.SetPen(Pen(gc, kGrid, 1, wxPENSTYLE_SHORT_DASH));
     gc.StrokeLine(layout.left, layout.notRankedY, layout.right, layout.notRankedY);
-    leftLabel(Utf8("未上榜"), layout.notRankedY);
+    leftLabel(U("未上榜"), layout.notRankedY);
 
     // Axes, and the time labels below the time axis.
     gc.SetPen(Pen(gc, kAxis, 1));
@@ -134,9 +135,9 @@ void RankChart::DrawChart(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
     const double textRight = layout.right + 16;  // labels may reach into the margin
     for (const sorvik::ChartTick& tick : layout.timeTicks) {
         gc.StrokeLine(tick.position, layout.axisY, tick.position, layout.axisY + 4);
-        const wxString text = Utf8(tick.label);
+        const wxString text = U(tick.label);
         gc.GetTextExtent(text, &width, &height);
-        const double x = std::clamp(tick.position - width / 2, layout.left - width / 2,
+        const double x = std::clamp(tick.labelPosition - width / 2, layout.left - width / 2,
                                     std::max(layout.left, textRight - width));
         gc.DrawText(text, x, layout.axisY + 6);
     }
@@ -152,7 +153,7 @@ void RankChart::DrawChart(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
         gc.SetPen(Pen(gc, kBest, 1, wxPENSTYLE_LONG_DASH));
         gc.StrokeLine(layout.left, layout.bestY, layout.right, layout.bestY);
         gc.SetFont(ChartFont(*this), kBest);
-        const wxString text = Utf8("最佳 " + std::to_string(*layout.bestRank));
+        const wxString text = U("最佳 " + std::to_string(*layout.bestRank));
         gc.GetTextExtent(text, &width, &height);
         // On a backing of its own, readable over the points under it.
         const double x = layout.right - width, y = layout.bestY - height - 1;
@@ -226,7 +227,7 @@ void RankChart::DrawHover(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
     // The label box: above and to the right of the mark, below it when there
     // is no room above, to its left when there is none at the right.
     gc.SetFont(ChartFont(*this), kHoverText);
-    const wxString text = Utf8(sorvik::DescribeCheck(m_checks[*m_hovered]));
+    const wxString text = U(sorvik::DescribeCheck(m_checks[*m_hovered]));
     wxDouble width = 0, height = 0;
     gc.GetTextExtent(text, &width, &height);
     const double padX = 8, padY = 4;
@@ -272,3 +273,5 @@ void RankChart::OnLeave(wxMouseEvent& event) {
     }
     event.Skip();
 }
+
+}  // namespace sorvik_tracker

@@ -16,6 +16,8 @@ class wxMouseEvent;
 class wxPaintEvent;
 class wxSizeEvent;
 
+namespace sorvik_tracker {
+
 class RankChart : public wxPanel {
   public:
     // What the chart says when it has no checks to draw.
@@ -57,3 +59,5 @@ class RankChart : public wxPanel {
     wxSize m_layoutSize;
     std::optional<std::size_t> m_hovered;
 };
+
+}  // namespace sorvik_tracker

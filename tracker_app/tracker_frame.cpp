@@ -22,15 +22,14 @@
 #include "list_views.h"
 #include "local_time.h"
 #include "rank_chart.h"
-#include "search_state.h"
+#include "search_mode.h"
 #include "tracker_table.h"
+#include "ui_text.h"
 
 namespace sorvik_tracker {
 namespace {
 
-wxString U(const std::string& utf8) {
-    return wxString::FromUTF8(utf8);
-}
+using sorvik_ui::U;
 
 // "20261208-150405": when a damaged list file was put aside.
 std::string TimeTag() {
@@ -46,7 +45,8 @@ std::string TimeTag() {
 TrackerFrame::TrackerFrame(const std::string& dataFolder, TrackerSeams seams)
     : wxFrame(nullptr, wxID_ANY, TrackerTitle(), wxDefaultPosition, wxSize(1100, 760)),
       m_files(dataFolder),
-      m_seams(std::move(seams)) {
+      m_seams(std::move(seams)),
+      m_list(m_files.ListFile()) {
     SetIcons(sorvik_app::LoadAppIcon());
     SetSize(FromDIP(wxSize(1100, 760)));
     BuildMenus();
@@ -196,10 +196,9 @@ void TrackerFrame::LoadFiles() {
     m_settings = m_files.ReadSettings();
     m_pages->SetValue(m_settings.pagesPerCheck);
 
-    if (std::optional<std::vector<sorvik::BatchLine>> lines = m_files.ReadList(error)) {
-        m_lines = std::move(*lines);
+    if (m_list.Load(error)) {
         std::string unusable;
-        for (const sorvik::BatchLine& line : m_lines)
+        for (const sorvik::BatchLine& line : m_list.Lines())
             if (!line.problem.empty())
                 unusable += "\n第 " + std::to_string(line.number) + " 行：" + line.problem;
         if (!unusable.empty())
@@ -222,26 +221,22 @@ void TrackerFrame::LoadFiles() {
 }
 
 void TrackerFrame::LoadHistory() {
-    // Counted on the thread that reads the history, and later (a record that
-    // can't be written) on a check run's worker.
-    auto skipped = std::make_shared<std::atomic<int>>(0);
-    auto history = std::make_shared<sorvik::SharedHistory>(
-        [skipped](const std::string&) { skipped->fetch_add(1); });
+    auto history = std::make_shared<sorvik::SharedHistory>([](const std::string&) {});
     std::string error;
-    std::lock_guard<std::mutex> lock(history->lock);
     m_history = history;
     m_historySize = HistoryFileSize();
     m_historyWritable = false;
-    if (!history->history.Load(m_files.HistoryFile(), error)) {
+    if (!history->Load(m_files.HistoryFile(), error)) {
         Message(U("无法读取检查记录：" + error + "\n\n检查记录文件保持原样，不会开始检查。"));
         return;
     }
-    const int damaged = skipped->load();
+    const int damaged = history->SkippedLines() + history->SkippedRecords();
     if (damaged > 0 && damaged != m_damagedShown)
         Message(U("检查记录 " + m_files.HistoryFile() + " 中有 " + std::to_string(damaged) +
-                  " 行已损坏，已跳过（文件保持原样）。"));
+                  " 行已损坏或无法使用（结果不明，或检查时间无法读取、在将来），已跳过"
+                  "（文件保持原样）。"));
     m_damagedShown = damaged;
-    m_historyWritable = m_folderWritable && history->history.OpenForAppend(error);
+    m_historyWritable = m_folderWritable && history->OpenForAppend(error);
 }
 
 std::uintmax_t TrackerFrame::HistoryFileSize() const {
@@ -261,30 +256,32 @@ void TrackerFrame::ReloadHistoryIfChanged() {
 }
 
 void TrackerFrame::OnActivate(wxActivateEvent& event) {
-    if (event.GetActive()) CallAfter(&TrackerFrame::ReloadHistoryIfChanged);
+    if (event.GetActive()) {
+        // An editor or another program may have changed the files meanwhile.
+        CallAfter(&TrackerFrame::ReloadListIfChanged);
+        CallAfter(&TrackerFrame::ReloadHistoryIfChanged);
+    }
     event.Skip();
 }
 
 std::optional<sorvik::RankHistory::Key> TrackerFrame::KeyOf(long row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_lines.size()) return std::nullopt;
-    const sorvik::BatchLine& line = m_lines[static_cast<std::size_t>(row)];
-    sorvik::RankHistory::Key key{line.keyword, std::nullopt};
-    if (line.Mode() != sorvik::kModeKeyword) key.second = line.target;
-    return key;
+    if (row < 0 || static_cast<std::size_t>(row) >= m_list.Lines().size()) return std::nullopt;
+    return sorvik::KeyOf(m_list.Lines()[static_cast<std::size_t>(row)]);
 }
 
 sorvik::TableRow TrackerFrame::RowOf(long row) const {
     const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
     if (!key) return sorvik::TableRow();
-    std::lock_guard<std::mutex> lock(m_history->lock);
-    return sorvik::DescribeLine(m_lines[static_cast<std::size_t>(row)],
-                                m_history->history.Latest(*key));
+    const std::optional<sorvik::SummaryRecord> latest = m_history->Latest(*key);
+    return sorvik::DescribeLine(m_list.Lines()[static_cast<std::size_t>(row)],
+                                latest ? &*latest : nullptr);
 }
 
 void TrackerFrame::FillTable() {
     std::vector<sorvik::TableRow> rows;
-    rows.reserve(m_lines.size());
-    for (std::size_t i = 0; i < m_lines.size(); ++i) rows.push_back(RowOf(static_cast<long>(i)));
+    rows.reserve(m_list.Lines().size());
+    for (std::size_t i = 0; i < m_list.Lines().size(); ++i)
+        rows.push_back(RowOf(static_cast<long>(i)));
     m_table->SetRows(std::move(rows));
     ShowSelectedHistory();
 }
@@ -305,10 +302,7 @@ void TrackerFrame::ShowSelectedHistory() {
     const std::vector<long> rows = SelectedRows();
     std::vector<sorvik::CheckPoint> checks;
     if (rows.size() == 1) {
-        if (const auto key = KeyOf(rows[0])) {
-            std::lock_guard<std::mutex> lock(m_history->lock);
-            if (const auto* kept = m_history->history.Checks(*key)) checks = *kept;
-        }
+        if (const auto key = KeyOf(rows[0])) checks = m_history->Checks(*key);
     }
     m_chart->SetChecks(
         checks, rows.size() == 1 ? RankChart::Hint::NoChecksYet : RankChart::Hint::SelectLine);
@@ -333,7 +327,7 @@ void TrackerFrame::UpdateCommands() {
     enable(ID_EDIT_LINE, idle && selected == 1);
     enable(ID_REMOVE_LINES, idle && selected > 0);
     enable(ID_IMPORT_LIST, idle);
-    enable(ID_CHECK_ALL, idle && !m_lines.empty());
+    enable(ID_CHECK_ALL, idle && !m_list.Lines().empty());
     enable(ID_CHECK_SELECTED, idle && selected > 0);
     enable(ID_STOP_CHECK, !idle);
     m_pages->Enable(idle);
@@ -341,7 +335,7 @@ void TrackerFrame::UpdateCommands() {
 
 void TrackerFrame::ShowIdleStatus() {
     m_status->SetLabel(
-        U("共 " + std::to_string(m_lines.size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
+        U("共 " + std::to_string(m_list.Lines().size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
 }
 
 }  // namespace sorvik_tracker

@@ -17,6 +17,7 @@
 
 #include "batch_file.h"
 #include "check_run.h"
+#include "keyword_list.h"
 #include "tracker_files.h"
 #include "tracker_seams.h"
 #include "tracker_table.h"
@@ -27,10 +28,10 @@ class wxSpinCtrl;
 class wxSpinEvent;
 class wxStaticText;
 class wxButton;
-class RankChart;
 
 namespace sorvik_tracker {
 
+class RankChart;
 class LineTable;
 class PastChecksList;
 
@@ -66,7 +67,7 @@ class TrackerFrame : public wxFrame {
     wxStaticText* StatusText() { return m_status; }
     wxSpinCtrl* PagesPerCheck() { return m_pages; }
     bool Checking() const { return m_run != nullptr; }
-    const std::vector<sorvik::BatchLine>& Lines() const { return m_lines; }
+    const std::vector<sorvik::BatchLine>& Lines() const { return m_list.Lines(); }
 
   private:
     void BuildMenus();
@@ -81,7 +82,13 @@ class TrackerFrame : public wxFrame {
     void ShowSelectedHistory();
     void UpdateCommands();
     void ShowIdleStatus();
-    bool SaveList();
+    // Says why the list can't be saved when the data folder can't be
+    // written; false then.
+    bool ListWritable();
+    // Says what kept a change of the list from being saved (and shows a list
+    // read again); true when it was saved.
+    bool ListSaved(sorvik::ListChange change, const std::string& error);
+    void ReloadListIfChanged();
     std::vector<long> SelectedRows() const;
     std::optional<sorvik::RankHistory::Key> KeyOf(long row) const;
     void StartChecks(const std::vector<long>& rows);
@@ -116,7 +123,7 @@ class TrackerFrame : public wxFrame {
     sorvik::TrackerFiles m_files;
     TrackerSeams m_seams;
     bool m_folderWritable = true;
-    std::vector<sorvik::BatchLine> m_lines;
+    sorvik::KeywordList m_list;
     std::shared_ptr<sorvik::SharedHistory> m_history;
     bool m_historyWritable = false;
     std::uintmax_t m_historySize = 0;  // of the history file as last read or written

@@ -1,9 +1,13 @@
 #include "tracker_seams.h"
 
 #include <wx/filedlg.h>
-#include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "line_dialog.h"
+#include "toolkit_language.h"
 
 namespace sorvik_tracker {
 
@@ -13,19 +17,26 @@ wxString TrackerTitle() {
 
 TrackerSeams::TrackerSeams()
     : message([](const wxString& text, wxWindow* owner) {
-          wxMessageBox(text, TrackerTitle(), wxOK | wxICON_EXCLAMATION, owner);
+          sorvik_ui::MessageBox(text, TrackerTitle(), wxOK | wxICON_EXCLAMATION, owner);
       }),
       ask([](const wxString& question, wxWindow* owner) {
-          return wxMessageBox(question, TrackerTitle(), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
-                              owner) == wxYES;
+          return sorvik_ui::MessageBox(question, TrackerTitle(),
+                                       wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, owner) == wxYES;
       }),
       chooseFile([](const wxString& title, const wxString& wildcard, const wxString& defaultName,
                     bool save, wxWindow* owner) {
+          // Exports go where the user keeps documents, not into the
+          // program's hidden data folder.
           wxFileDialog dialog(
-              owner, title, wxString(), defaultName, wildcard,
+              owner, title, save ? wxStandardPaths::Get().GetDocumentsDir() : wxString(),
+              defaultName, wildcard,
               save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
           return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
       }),
-      editLine([](LineDialog& dialog) { return dialog.ShowModal() == wxID_OK; }) {}
+      editLine([](LineDialog& dialog) { return dialog.ShowModal() == wxID_OK; }),
+      endProgramNow([] {
+          std::fflush(nullptr);
+          std::_Exit(0);
+      }) {}
 
 }  // namespace sorvik_tracker

@@ -1,5 +1,5 @@
 // The points where the tracker window reaches outside itself: message
-// boxes, questions, file choosers and the line form. Each has a real
+// boxes, questions, file choosers, the line form and the emergency exit. Each has a real
 // default; tests replace them to drive the window without a person.
 #pragma once
 
@@ -26,8 +26,12 @@ struct TrackerSeams {
         chooseFile;
     // Shows the line form modally; true when the user accepted it.
     std::function<bool(LineDialog& dialog)> editLine;
+    // Ends the program at once, when closing finds a check that can't be
+    // stopped in time; every record written so far is whole on the disk.
+    // Tests record it instead: it must never happen in them.
+    std::function<void()> endProgramNow;
 
-    // All four set to the real behaviour.
+    // All set to the real behaviour.
     TrackerSeams();
 };
 

@@ -1,7 +1,9 @@
 #include "batch_file.h"
 
+#include <string_view>
+
 #include "read_file.h"
-#include "search_state.h"
+#include "search_mode.h"
 #include "utf8.h"
 
 namespace sorvik {
@@ -45,36 +47,39 @@ std::string TrimBlanks(const std::string& text, bool tabsToo) {
 
 namespace {
 
-std::vector<BatchLine> ParseBatchLines(const std::string& text) {
-    std::vector<BatchLine> lines;
-    std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    for (int number = 1; start <= text.size(); ++number) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (TrimBlanks(line, true).empty() || line[0] == '#') continue;
-        // Blanks typed around the fields are no part of them, and a tab
-        // left at the line's end separates nothing. A tab at its start
-        // does: it leaves the keyword empty.
-        const std::size_t tab = line.find('\t');
-        BatchLine entry;
-        entry.number = number;
-        entry.keyword = TrimBlanks(line.substr(0, tab));
-        if (tab != std::string::npos) {
-            entry.target = TrimBlanks(line.substr(tab + 1), true);
-            if (entry.target.find('\t') != std::string::npos)
-                entry.problem = "more than one tab (a line is KEYWORD or KEYWORD<TAB>TARGET)";
-        }
-        lines.push_back(std::move(entry));
+// The line numbered `number` (without its line feed and byte-order mark) as
+// a search; no value for a blank or comment line.
+std::optional<BatchLine> ParseBatchLine(int number, std::string_view text) {
+    std::string line(text);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (TrimBlanks(line, true).empty() || line[0] == '#') return std::nullopt;
+    // Blanks typed around the fields are no part of them, and a tab
+    // left at the line's end separates nothing. A tab at its start
+    // does: it leaves the keyword empty.
+    const std::size_t tab = line.find('\t');
+    BatchLine entry;
+    entry.number = number;
+    entry.keyword = TrimBlanks(line.substr(0, tab));
+    if (tab != std::string::npos) {
+        entry.target = TrimBlanks(line.substr(tab + 1), true);
+        if (entry.target.find('\t') != std::string::npos)
+            entry.problem = "more than one tab (a line is KEYWORD or KEYWORD<TAB>TARGET)";
     }
-    return lines;
+    return entry;
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    return text;
+}
+
+std::string NoUtf8Error(const std::string& name, int line) {
+    return "batch file " + name + " is not UTF-8 text (line " + std::to_string(line) + ")";
 }
 
 }  // namespace
 
-std::int32_t BatchLine::Mode() const {
+SearchMode BatchLine::Mode() const {
     if (target.empty()) return kModeKeyword;
     return StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")
                ? kModeItemLink
@@ -82,21 +87,60 @@ std::int32_t BatchLine::Mode() const {
 }
 
 std::optional<std::vector<BatchLine>> ReadBatchFile(const std::string& path, std::string& error) {
-    std::optional<std::string> text = ReadInputFile(path, error);
-    if (!text) {
+    std::vector<BatchLine> lines;
+    int number = 0;
+    int noUtf8 = 0;
+    const bool read = ReadInputLines(
+        path, error,
+        [&](const InputLine& input) {
+            ++number;
+            if (noUtf8) return;
+            const std::string_view text =
+                number == 1 ? WithoutByteOrderMark(input.text) : input.text;
+            if (input.tooLong) {
+                // Kept as a line that can't be used, and never held whole.
+                if (text[0] != '#')
+                    lines.push_back({number, "", "",
+                                     "longer than " + std::to_string(kMaxBatchLineBytes) +
+                                         " bytes: no keyword is that long"});
+                return;
+            }
+            if (!IsUtf8(text)) {
+                noUtf8 = number;
+                return;
+            }
+            if (std::optional<BatchLine> line = ParseBatchLine(number, text))
+                lines.push_back(std::move(*line));
+        },
+        kMaxBatchLineBytes);
+    if (!read) {
         error = "batch file: " + error;
         return std::nullopt;
     }
-    return ParseBatchText(*text, path, error);
+    if (noUtf8) {
+        error = NoUtf8Error(path, noUtf8);
+        return std::nullopt;
+    }
+    return lines;
 }
 
 std::optional<std::vector<BatchLine>> ParseBatchText(const std::string& text,
                                                      const std::string& name, std::string& error) {
     if (const int line = FirstLineThatIsNoUtf8(text)) {
-        error = "batch file " + name + " is not UTF-8 text (line " + std::to_string(line) + ")";
+        error = NoUtf8Error(name, line);
         return std::nullopt;
     }
-    return ParseBatchLines(text);
+    std::vector<BatchLine> lines;
+    const std::string_view all = WithoutByteOrderMark(text);
+    std::size_t start = 0;
+    for (int number = 1; start <= all.size(); ++number) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string_view::npos) end = all.size();
+        if (std::optional<BatchLine> line = ParseBatchLine(number, all.substr(start, end - start)))
+            lines.push_back(std::move(*line));
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::string FormatBatchFile(const std::vector<BatchLine>& lines) {

@@ -128,7 +128,8 @@ void AddTimeTicks(ChartLayout& layout, std::time_t from, std::time_t to, TimeSte
         // on either side of it read right.
         if (local.tm_mon == 0 && local.tm_mday == 1 && local.tm_hour == 0 && local.tm_min == 0)
             format = "%Y";
-        layout.timeTicks.push_back({at(when), Format(local, format)});
+        const double x = at(when);
+        layout.timeTicks.push_back({x, Format(local, format), x});
     };
     switch (step.unit) {
         case TimeUnit::Second: {
@@ -148,7 +149,18 @@ void AddTimeTicks(ChartLayout& layout, std::time_t from, std::time_t to, TimeSte
             for (int i = 0; i < kMostTicks; ++i, day += step.count) {
                 const std::time_t when = LocalMidnight(first.tm_year, first.tm_mon, day);
                 if (when == -1 || when > to) return;
-                if (when >= from) add(when, "%m-%d");
+                if (when < from) continue;
+                add(when, "%m-%d");
+                // One tick a day: the date names the day that starts at
+                // the tick, so it stands in the middle of that day.
+                // A midnight that ends the axis starts no day on it.
+                const std::time_t next = LocalMidnight(first.tm_year, first.tm_mon, day + 1);
+                ChartTick& tick = layout.timeTicks.back();
+                if (step.count != 1 || next == -1 || tick.label.size() != 5) continue;
+                if (when == to)
+                    tick.label.clear();
+                else
+                    tick.labelPosition = (at(when) + at(std::min(next, to))) / 2;
             }
             return;
         }
@@ -174,18 +186,60 @@ void AddTimeTicks(ChartLayout& layout, std::time_t from, std::time_t to, TimeSte
     }
 }
 
+// Widens [from, to] to the local midnights around it, when a tick a day
+// still fits on the wider span; leaves it as it is otherwise.
+void WidenToWholeDays(double& from, double& to, int mostTicks) {
+    std::tm first{}, last{};
+    if (!ToLocalTime(static_cast<std::time_t>(from), first) ||
+        !ToLocalTime(static_cast<std::time_t>(to), last))
+        return;
+    const std::time_t start = LocalMidnight(first.tm_year, first.tm_mon, first.tm_mday);
+    std::time_t end = LocalMidnight(last.tm_year, last.tm_mon, last.tm_mday);
+    if (end != -1 && static_cast<double>(end) < to)
+        end = LocalMidnight(last.tm_year, last.tm_mon, last.tm_mday + 1);
+    if (start == -1 || end == -1 || end <= start) return;
+    const std::optional<TimeStep> step =
+        ChooseTimeStep(static_cast<double>(end - start), mostTicks);
+    if (!step || step->unit != TimeUnit::Day || step->count != 1) return;
+    from = static_cast<double>(start);
+    to = static_cast<double>(end);
+}
+
+// Sets the rank axis of `layout` to span `best` to `worst` in at most
+// `intervals` steps of 1, 2 or 5 × 10^k: from the multiple of the step at
+// or above the best rank (1 when that is 0) to the one at or below the
+// worst, at least kLeastRankAxis ranks long. Returns the step.
+std::int64_t FitRankAxis(std::int64_t best, std::int64_t worst, int intervals,
+                         ChartLayout& layout) {
+    std::int64_t step = NiceStep(static_cast<double>(worst - best) / intervals);
+    for (;;) {
+        std::int64_t low = best / step * step;
+        if (low < 1) low = 1;
+        std::int64_t high = (worst + step - 1) / step * step;
+        if (high - low < kLeastRankAxis - 1) high = low + kLeastRankAxis - 1;
+        // Rounding out may take more steps than there is room for.
+        if ((high - low) / step <= intervals || step > worst) {
+            layout.rankAxisMin = low;
+            layout.rankAxisMax = high;
+            return step;
+        }
+        step = NiceStep(static_cast<double>(step) + 1);
+    }
+}
+
 }  // namespace
 
 ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int height) {
     ChartLayout layout;
 
-    // The rank axis: from 1 to a nice rank at or below the worst one shown.
-    std::int64_t worst = kLeastRankAxis;
+    // The ranks shown: from the best to the worst ranked check.
+    std::int64_t worst = 1;
     for (const CheckPoint& check : checks) {
         if (!IsRanked(check)) continue;
         worst = std::max<std::int64_t>(worst, check.rank);
         if (!layout.bestRank || check.rank < *layout.bestRank) layout.bestRank = check.rank;
     }
+    const std::int64_t best = layout.bestRank.value_or(1);
 
     // The plot area, never inverted on a window too small for it; the left
     // margin grows with the rank labels' digits.
@@ -200,11 +254,10 @@ ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int he
 
     const int rankIntervals =
         std::max(1, static_cast<int>((rankBottom - layout.top) / kRankTickSpacing));
-    const std::int64_t rankStep = NiceStep(static_cast<double>(worst - 1) / rankIntervals);
-    layout.rankAxisMax = (worst + rankStep - 1) / rankStep * rankStep;
+    const std::int64_t rankStep = FitRankAxis(best, worst, rankIntervals, layout);
     auto rankY = [&](std::int64_t rank) {
-        return layout.top + static_cast<double>(rank - 1) /
-                                static_cast<double>(layout.rankAxisMax - 1) *
+        return layout.top + static_cast<double>(rank - layout.rankAxisMin) /
+                                static_cast<double>(layout.rankAxisMax - layout.rankAxisMin) *
                                 (rankBottom - layout.top);
     };
 
@@ -212,10 +265,14 @@ ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int he
     layout.right = std::max(layout.left + 1, width - kMarginRight);
     if (layout.bestRank) layout.bestY = rankY(*layout.bestRank);
     if (checks.empty()) return layout;
-    // Rank 1, then every multiple of the step.
-    layout.rankTicks.push_back({rankY(1), "1"});
-    for (std::int64_t rank = rankStep; rank <= layout.rankAxisMax; rank += rankStep)
-        if (rank > 1) layout.rankTicks.push_back({rankY(rank), std::to_string(rank)});
+    // The top rank, then every multiple of the step below it.
+    auto rankTick = [&](std::int64_t rank) {
+        layout.rankTicks.push_back({rankY(rank), std::to_string(rank), rankY(rank)});
+    };
+    rankTick(layout.rankAxisMin);
+    for (std::int64_t rank = (layout.rankAxisMin / rankStep + 1) * rankStep;
+         rank <= layout.rankAxisMax; rank += rankStep)
+        rankTick(rank);
 
     // Checks of known time in time order, then the others in the order given.
     std::vector<std::size_t> order(checks.size());
@@ -256,6 +313,18 @@ ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int he
             to += kLonePadding;
         }
     }
+    // Ticks on calendar times the C library can tell; beyond its range the
+    // axis has none. With a tick a day, the axis runs from the midnight
+    // before the first check to the one after the last, so every check
+    // stands inside its own day and each day is labelled.
+    constexpr double kCalendarRange = 1e15;  // some 30 million years
+    const int mostTimeTicks = std::max(2, static_cast<int>((knownTo - xFrom) / kTimeTickSpacing));
+    std::optional<TimeStep> timeStep;
+    if (known > 0 && from > -kCalendarRange && to < kCalendarRange) {
+        timeStep = ChooseTimeStep(to - from, mostTimeTicks);
+        if (timeStep && timeStep->unit == TimeUnit::Day && timeStep->count == 1)
+            WidenToWholeDays(from, to, mostTimeTicks);
+    }
     auto timeX = [&](double when) {
         return xFrom + (when - from) / (to - from) * (knownTo - xFrom);
     };
@@ -278,18 +347,12 @@ ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int he
         layout.marks.push_back(mark);
     }
 
-    // Ticks on calendar times the C library can tell; beyond its range the
-    // axis has none.
-    constexpr double kCalendarRange = 1e15;  // some 30 million years
-    if (known > 0 && from > -kCalendarRange && to < kCalendarRange) {
-        const int most = std::max(2, static_cast<int>((knownTo - xFrom) / kTimeTickSpacing));
-        if (const auto step = ChooseTimeStep(to - from, most))
-            AddTimeTicks(layout, static_cast<std::time_t>(from), static_cast<std::time_t>(to),
-                         *step, [&](std::time_t when) { return timeX(static_cast<double>(when)); });
-    }
+    if (timeStep)
+        AddTimeTicks(layout, static_cast<std::time_t>(from), static_cast<std::time_t>(to),
+                     *timeStep, [&](std::time_t when) { return timeX(static_cast<double>(when)); });
     if (unknown > 0) {
         if (known > 0) layout.unknownTimeX = stripFrom;
-        layout.timeTicks.push_back({stripFrom + strip / 2, "时间未知"});
+        layout.timeTicks.push_back({stripFrom + strip / 2, "时间未知", stripFrom + strip / 2});
     }
     return layout;
 }

@@ -31,6 +31,10 @@ struct ChartMark {
 struct ChartTick {
     double position = 0;  // y of a rank tick, x of a time tick
     std::string label;
+    // Where the label is centred: at the tick, or for a day's date in the
+    // middle of that day, so that a check late in the evening reads as its
+    // own day and not as the next day's midnight tick beside it.
+    double labelPosition = 0;
 };
 
 struct ChartLayout {
@@ -46,13 +50,18 @@ struct ChartLayout {
     // checks. The line breaks at a check without a rank, at a failed
     // check, and between checks of known and of unknown time.
     std::vector<std::pair<std::size_t, std::size_t>> segments;
-    std::vector<ChartTick> rankTicks;  // 1 at the top, then steps of 1, 2 or 5 × 10^k
+    // The rank at the top of the axis, then steps of 1, 2 or 5 × 10^k. The
+    // axis spans the line's own ranks (a line between 26 and 57 reads 20 to
+    // 60), with 1 at the top once the best rank is near it.
+    std::vector<ChartTick> rankTicks;
     // Local midnights labelled "12-08" (months "2026-12" and years "2026"
     // over long spans), or times "15:00" when the span is short; the start
-    // of a year is labelled "2027".
+    // of a year is labelled "2027". With one tick a day, each date is
+    // labelled in the middle of its day.
     std::vector<ChartTick> timeTicks;
     std::optional<int> bestRank;   // the best (lowest) rank of a ranked check
     double bestY = 0;              // its y, when there is one
+    std::int64_t rankAxisMin = 1;  // the rank at the top of the rank axis
     std::int64_t rankAxisMax = 2;  // the rank at the bottom of the rank axis
     double notRankedY = 0;         // the band of checks that ran to their end without a rank
     double axisY = 0;              // the time axis, where failed checks are marked

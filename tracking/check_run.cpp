@@ -1,9 +1,9 @@
 #include "check_run.h"
 
-#include <ctime>
-
 #include "check_window.h"
 #include "gbk_text.h"
+#include "line_check.h"
+#include "run_folder.h"
 #include "search_form.h"
 
 namespace sorvik {
@@ -57,40 +57,35 @@ bool CheckRun::Ended() {
 }
 
 void CheckRun::Run() {
+    // The pages of this run's own, in a folder beside where they were kept
+    // before. When none can be made there, the pages keep the fixed names
+    // (a folder that can't be written then fails the download, which says
+    // why).
+    std::string ignored;
+    const std::unique_ptr<RunFolder> folder = RunFolder::Create(".", ignored);
     bool stopped = false;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_stopWanted.load()) {
             stopped = true;
             break;
         }
-        const BatchLine& line = m_lines[i];
-        SummaryRecord summary;
-        if (!line.problem.empty()) {
-            summary = MakeSummary(line.keyword, line.target, line.Mode(), "form_rejected",
-                                  SearchReport{}, std::time(nullptr));
-        } else {
-            auto window = std::make_shared<LineWindow>(*this, i, FormOf(line));
+        LineCheck check = CheckLine(m_lines[i], [&](const SearchForm& form) {
+            auto window = std::make_shared<LineWindow>(*this, i, form);
+            if (folder) folder->Use(window->State());
             {
                 std::lock_guard<std::mutex> lock(m_windowLock);
                 m_window = window;
             }
             // A stop that came before the window was in place.
             if (m_stopWanted.load()) window->RequestStop();
-            const CheckResult result = RunCheck(*window, m_limits);
-            {
-                std::lock_guard<std::mutex> lock(m_windowLock);
-                m_window.reset();
-            }
-            summary =
-                SummarizeCheck(line.keyword, line.target, line.Mode(), result, std::time(nullptr));
-            if (result.stopRequested) stopped = true;
-        }
-        bool recorded;
-        {
-            std::lock_guard<std::mutex> lock(m_history->lock);
-            recorded = m_history->history.Record(summary);
-        }
-        if (m_events.checked) m_events.checked(i, summary, recorded);
+            CheckResult result = RunCheck(*window, m_limits);
+            std::lock_guard<std::mutex> lock(m_windowLock);
+            m_window.reset();
+            return result;
+        });
+        if (check.result.stopRequested) stopped = true;
+        const bool recorded = m_history->Record(check.summary);
+        if (m_events.checked) m_events.checked(i, check.summary, recorded);
         if (stopped) break;
     }
     if (m_events.finished) m_events.finished(stopped || m_stopWanted.load());

@@ -14,18 +14,10 @@
 #include <vector>
 
 #include "batch_file.h"
-#include "rank_history.h"
 #include "search_limits.h"
+#include "shared_history.h"
 
 namespace sorvik {
-
-// The history of a tracker: one RankHistory, shared by the window thread
-// (which reads it) and a check run's worker (which records in it).
-struct SharedHistory {
-    explicit SharedHistory(RankHistory::Warn warn) : history(std::move(warn), true) {}
-    std::mutex lock;  // guards history
-    RankHistory history;
-};
 
 class CheckRun {
   public:

@@ -6,8 +6,7 @@
 namespace sorvik {
 
 CheckWindow::CheckWindow(SearchForm form)
-    : m_form(std::move(form)),
-      m_gbkForm{Utf8ToGbk(m_form.keyword), Utf8ToGbk(m_form.seller), Utf8ToGbk(m_form.item)} {
+    : m_form(std::move(form)), m_gbkForm(GbkForm(m_form.keyword, m_form.seller, m_form.item)) {
     State().m_searchMode.store(m_form.mode);
 }
 

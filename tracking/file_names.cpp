@@ -5,9 +5,14 @@
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #endif
 
 #include <string>
@@ -42,6 +47,26 @@ bool FlushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
+bool ProcessRunning(long pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+long long FileSizeOf(std::FILE* file) {
+    std::fflush(file);
+    return _filelengthi64(_fileno(file));
+}
+
+bool TruncateFile(std::FILE* file, long long size) {
+    std::fflush(file);
+    return _chsize_s(_fileno(file), size) == 0;
+}
+
+void KeepOwner(const std::string&, const std::string&) {}
+
 #else
 
 std::filesystem::path PathFromUtf8(const std::string& utf8) {
@@ -66,6 +91,31 @@ long ProcessId() {
 
 bool FlushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+bool ProcessRunning(long pid) {
+    if (pid <= 0) return true;
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
+
+long long FileSizeOf(std::FILE* file) {
+    std::fflush(file);
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0) return -1;
+    return static_cast<long long>(info.st_size);
+}
+
+bool TruncateFile(std::FILE* file, long long size) {
+    std::fflush(file);
+    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+}
+
+void KeepOwner(const std::string& utf8Path, const std::string& model) {
+    struct stat info {};
+    if (stat(model.c_str(), &info) != 0) return;
+    // Only root may give a file away; others keep their own, which is what
+    // the file had when they own it.
+    if (chown(utf8Path.c_str(), info.st_uid, info.st_gid) != 0) (void)errno;
 }
 
 #endif

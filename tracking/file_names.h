@@ -4,9 +4,16 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace sorvik {
+
+// A file of the C library's, closed when its owner goes.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // A file name given in UTF-8 as a path, and the file opened by it.
 std::filesystem::path PathFromUtf8(const std::string& utf8);
@@ -24,5 +31,20 @@ long ProcessId();
 // power cut after a rename or an append finds the whole of it. False when
 // the system says it could not.
 bool FlushToDisk(std::FILE* file);
+
+// True while a process of id `pid` runs (or may run: when the system won't
+// say, it is taken as running, so that nothing of a live run is removed).
+bool ProcessRunning(long pid);
+
+// The size of the open `file`; -1 when the system can't say.
+long long FileSizeOf(std::FILE* file);
+
+// Cuts the open `file` back to `size` bytes. False when that fails.
+bool TruncateFile(std::FILE* file, long long size);
+
+// Gives the file `utf8Path` the owner and group of `model` where the
+// system allows it; nothing happens elsewhere (Windows) or when it is not
+// allowed.
+void KeepOwner(const std::string& utf8Path, const std::string& model);
 
 }  // namespace sorvik

@@ -1,6 +1,7 @@
 #include "output_format.h"
 
 #include <nlohmann/json.hpp>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -43,6 +44,17 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+// A text a spreadsheet would take as a formula (or, with a tab or CR in
+// front, strip to one) starts with an apostrophe, which it shows as text:
+// an item's title or a seller's name is the marketplace's, not the user's.
+std::string CsvText(const Value& value) {
+    std::string text = PlainText(value);
+    if (value && std::holds_alternative<std::string>(*value) && !text.empty() &&
+        std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos)
+        text.insert(0, "'");
+    return text;
+}
+
 std::string Line(OutputFormat format, const std::vector<Field>& fields) {
     if (format == OutputFormat::Json) {
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
@@ -61,8 +73,7 @@ std::string Line(OutputFormat format, const std::vector<Field>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) line += csv ? "," : "\t";
-        const std::string text = PlainText(fields[i].value);
-        line += csv ? CsvField(text) : RowField(text);
+        line += csv ? CsvField(CsvText(fields[i].value)) : RowField(PlainText(fields[i].value));
     }
     return line + (csv ? "\r\n" : "\n");
 }
@@ -74,12 +85,15 @@ std::vector<Field> RowFields(const RowRecord& row) {
 }
 
 std::vector<Field> SummaryFields(const SummaryRecord& summary) {
-    std::vector<Field> fields = {
-        {"keyword", Text(summary.keyword)},     {"target", Text(summary.target)},
-        {"mode", Number(summary.mode)},         {"outcome", Text(summary.outcome)},
-        {"rank", Number(summary.rank)},         {"total", Number(summary.total)},
-        {"page", Number(summary.page)},         {"pages_read", Number(summary.pagesRead)},
-        {"checked_at", Text(summary.checkedAt)}};
+    std::vector<Field> fields = {{"keyword", Text(summary.keyword)},
+                                 {"target", Text(summary.target)},
+                                 {"mode", Number(summary.mode)},
+                                 {"outcome", Text(CheckOutcomeName(summary.outcome))},
+                                 {"rank", Number(summary.rank)},
+                                 {"total", Number(summary.total)},
+                                 {"page", Number(summary.page)},
+                                 {"pages_read", Number(summary.pagesRead)},
+                                 {"checked_at", Text(summary.checkedAt)}};
     if (summary.withHistory) {
         fields.push_back({"previous_rank", Number(summary.previousRank)});
         fields.push_back({"change", Number(summary.change)});
@@ -140,6 +154,10 @@ std::string RowField(const std::string& utf8) {
         if (c == '\t' || c == '\r' || c == '\n') c = ' ';
     }
     return field;
+}
+
+std::string CsvCell(const std::string& utf8) {
+    return CsvField(CsvText(Value(std::in_place, utf8)));
 }
 
 }  // namespace sorvik

@@ -1,9 +1,12 @@
 // The records sorvik-cli writes, result rows and search summaries, in its
-// three formats: tsv, csv (RFC 4180) and json (JSON Lines).
+// three formats: tsv, csv (RFC 4180; a text cell a spreadsheet would run as
+// a formula starts with an apostrophe) and json (JSON Lines).
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "check_outcome.h"
 
 namespace sorvik {
 
@@ -30,8 +33,8 @@ struct SummaryRecord {
     std::string keyword;
     std::optional<std::string> target;  // none in mode 1
     int mode = 1;
-    std::string outcome;      // found, not_found, finished, no_items, download_failed, ...
-    std::optional<int> rank;  // only when found
+    CheckOutcome outcome = CheckOutcome::Other;  // written as its name
+    std::optional<int> rank;                     // only when found
     std::optional<int> total;
     std::optional<int> page;
     int pagesRead = 0;
@@ -58,5 +61,9 @@ std::string ChangeMark(const SummaryRecord& summary);
 
 // A field for a tab-separated line: tab, CR and LF become one blank each.
 std::string RowField(const std::string& utf8);
+
+// A text cell of a CSV line: an apostrophe before a text a spreadsheet
+// would run as a formula, then quoted as RFC 4180 asks.
+std::string CsvCell(const std::string& utf8);
 
 }  // namespace sorvik

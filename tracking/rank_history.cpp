@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -11,6 +12,7 @@
 #include "flat_json.h"
 #include "local_time.h"
 #include "read_file.h"
+#include "search_mode.h"
 
 namespace sorvik {
 namespace {
@@ -107,12 +109,49 @@ bool FromJson(std::string_view line, RecordFields& record) {
 
 }  // namespace
 
+namespace {
+
+// The map key of a keyword and target, in `text`: the keyword, then a byte
+// no UTF-8 text holds, then the target or a second such byte for none.
+void KeyText(const std::string& keyword, const std::optional<std::string>& target,
+             std::string& text) {
+    text.assign(keyword);
+    text += '\xFF';
+    if (target)
+        text += *target;
+    else
+        text += '\xFE';
+}
+
+}  // namespace
+
+TrackKey KeyOf(const BatchLine& line) {
+    if (line.Mode() == kModeKeyword) return {line.keyword, std::nullopt};
+    return {line.keyword, line.target};
+}
+
+TrackKey KeyOf(const SummaryRecord& summary) {
+    return {summary.keyword, summary.target};
+}
+
 RankHistory::RankHistory(Warn warn, bool keepChecks)
     : m_warn(std::move(warn)), m_keepChecks(keepChecks) {}
 
-RankHistory::~RankHistory() {
-    if (m_file) std::fclose(m_file);
+RankHistory::~RankHistory() = default;
+
+namespace {
+
+// A record that can be placed among the checks: an outcome this program
+// knows and a time it can read, at most a day ahead of now (a clock set
+// wrong, or a record made up, would otherwise stand as the latest or best).
+bool PlacedInTime(const SummaryRecord& summary, std::time_t now) {
+    constexpr std::int64_t kDay = 86400;  // seconds
+    if (summary.outcome == CheckOutcome::Other) return false;
+    const std::optional<std::int64_t> when = ParseTimestamp(summary.checkedAt);
+    return when && *when <= static_cast<std::int64_t>(now) + kDay;
 }
+
+}  // namespace
 
 bool RankHistory::ReadRecord(std::string_view line, SummaryRecord& summary) {
     RecordFields record;
@@ -125,7 +164,7 @@ bool RankHistory::ReadRecord(std::string_view line, SummaryRecord& summary) {
     summary.keyword = std::move(*record.keyword);
     summary.target = std::move(record.target);
     summary.mode = record.mode.value_or(summary.target ? 2 : 1);
-    summary.outcome = std::move(*record.outcome);
+    summary.outcome = CheckOutcomeNamed(*record.outcome);
     summary.rank = record.rank;
     summary.total = record.total;
     summary.page = record.page;
@@ -140,14 +179,21 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
     const std::filesystem::path file = PathFromUtf8(path);
     if (!std::filesystem::exists(file, ec) && !std::filesystem::is_symlink(file, ec)) return true;
 
+    const std::time_t now = std::time(nullptr);
     int number = 0;
     bool ended = true;  // the file so far ends with a line feed
-    const bool read = ReadInputLines(path, error, [&](std::string_view line, bool complete) {
+    const bool read = ReadInputLines(path, error, [&](const InputLine& input) {
+        const std::string_view line = input.text;
+        const bool complete = input.complete;
         ++number;
         ended = complete;
         if (line.find_first_not_of(" \t\r") == std::string_view::npos) return;
         SummaryRecord summary;
         if (ReadRecord(line, summary)) {
+            if (!PlacedInTime(summary, now)) {
+                ++m_skippedRecords;
+                return;
+            }
             Track& track = Remember(summary);
             if (m_keepChecks) track.latest = std::move(summary);
             return;
@@ -157,6 +203,11 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
                (complete ? "no record" : "half written") + ", skipped");
     });
     m_endsWithLineFeed = ended;
+    if (m_skippedRecords > 0)
+        m_warn("history file " + path + ": " + std::to_string(m_skippedRecords) + " record" +
+               (m_skippedRecords == 1 ? "" : "s") +
+               " skipped: unknown outcome, or a checked_at that can't be read or is more than "
+               "a day ahead");
     if (!read) {
         error = "history file: " + error;
         return false;
@@ -165,13 +216,13 @@ bool RankHistory::Load(const std::string& path, std::string& error) {
 }
 
 bool RankHistory::OpenForAppend(std::string& error) {
-    m_file = OpenUtf8(m_path, "ab");
+    m_file.reset(OpenUtf8(m_path, "ab"));
     if (!m_file) {
         error = "cannot write the history file " + m_path + ": " + std::strerror(errno);
         return false;
     }
     // Unbuffered: each record goes out in the one write that appends it.
-    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
     return true;
 }
 
@@ -181,41 +232,31 @@ bool RankHistory::Record(SummaryRecord& summary) {
 
     std::string line = FormatSummary(OutputFormat::Json, summary);
     if (!m_endsWithLineFeed) line.insert(0, "\n");
-    if (m_file && std::fwrite(line.data(), 1, line.size(), m_file) == line.size()) {
+    const long long before = m_file ? FileSizeOf(m_file.get()) : -1;
+    if (m_file && std::fwrite(line.data(), 1, line.size(), m_file.get()) == line.size()) {
         m_endsWithLineFeed = true;
         // A record that is written stays written, power cut or not.
-        FlushToDisk(m_file);
+        FlushToDisk(m_file.get());
         return true;
     }
-    m_endsWithLineFeed = false;
+    // No half line stays: the file is cut back to what it held. Only when
+    // that fails does the next record start on a line of its own.
+    if (before < 0 || !m_file || !TruncateFile(m_file.get(), before)) m_endsWithLineFeed = false;
     if (!m_writeFailed) m_warn("cannot write the history file " + m_path);
     m_writeFailed = true;
     return false;
 }
 
-const std::string& RankHistory::KeyText(const std::string& keyword,
-                                        const std::optional<std::string>& target) {
-    // The keyword, then a byte no UTF-8 text holds, then the target or a
-    // second such byte for none.
-    m_keyText.assign(keyword);
-    m_keyText += '\xFF';
-    if (target)
-        m_keyText += *target;
-    else
-        m_keyText += '\xFE';
-    return m_keyText;
-}
-
 RankHistory::Track& RankHistory::Remember(SummaryRecord& summary) {
-    const std::string& key = KeyText(summary.keyword, summary.target);
-    auto found = m_tracks.find(key);
-    if (found == m_tracks.end()) found = m_tracks.emplace(key, Track()).first;
+    KeyText(summary.keyword, summary.target, m_keyText);
+    auto found = m_tracks.find(m_keyText);
+    if (found == m_tracks.end()) found = m_tracks.emplace(m_keyText, Track()).first;
     Track& track = found->second;
     summary.withHistory = true;
     summary.previousRank = track.lastRank;
     summary.bestRank = track.bestRank;
     summary.change.reset();
-    const CheckOutcome outcome = CheckOutcomeNamed(summary.outcome);
+    const CheckOutcome outcome = summary.outcome;
     // A failed check says nothing of the rank, and never has one.
     if (!IsCompletedCheck(outcome)) summary.rank.reset();
     if (summary.rank) {
@@ -240,8 +281,8 @@ RankHistory::Track& RankHistory::Remember(SummaryRecord& summary) {
 }
 
 const RankHistory::Track* RankHistory::Find(const Key& key) const {
-    std::string text = key.first + '\xFF';
-    text += key.second ? *key.second : std::string(1, '\xFE');
+    std::string text;
+    KeyText(key.keyword, key.target, text);
     const auto it = m_tracks.find(text);
     return it == m_tracks.end() ? nullptr : &it->second;
 }
@@ -254,14 +295,6 @@ const std::vector<CheckPoint>* RankHistory::Checks(const Key& key) const {
 const SummaryRecord* RankHistory::Latest(const Key& key) const {
     const Track* track = Find(key);
     return track && track->latest ? &*track->latest : nullptr;
-}
-
-bool HistoryAsCsv(const std::string& path, std::string& csv, std::string& error) {
-    RankHistory history([](const std::string&) {});
-    csv = StreamHeader(OutputFormat::Csv, true, true);
-    history.SetRecordHook(
-        [&csv](const SummaryRecord& summary) { csv += FormatSummary(OutputFormat::Csv, summary); });
-    return history.Load(path, error);
 }
 
 }  // namespace sorvik

@@ -2,6 +2,7 @@
 // from an empty one.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,15 +11,24 @@
 namespace sorvik {
 
 // The bytes of `path`, unchanged. No value, and `error` set to a message
-// naming the file, when it is missing, a directory or cannot be read.
+// naming the file, when it is missing, not a regular file (a directory, a
+// FIFO, a device: reading those may never end) or cannot be read.
 std::optional<std::string> ReadInputFile(const std::string& path, std::string& error);
 
-// Calls `line` with each line of `path`, in order, without its line feed,
-// reading the file a piece at a time; `complete` is false for a last line
-// that no line feed ends. False, with `error` set as ReadInputFile sets
-// it, when the file can't be read (lines seen before a read error were
-// handed on).
+// One line of an input file, without its line feed.
+struct InputLine {
+    std::string_view text;
+    bool complete = true;  // false for a last line that no line feed ends
+    bool tooLong = false;  // longer than the reader's limit: `text` is its start only
+};
+
+// Calls `line` with each line of `path`, in order, reading the file a piece
+// at a time. A line longer than `maxLine` bytes is never held whole: it is
+// handed on once, with its first `maxLine` bytes and `tooLong` set. False,
+// with `error` set as ReadInputFile sets it, when the file can't be read
+// (lines seen before a read error were handed on).
 bool ReadInputLines(const std::string& path, std::string& error,
-                    const std::function<void(std::string_view line, bool complete)>& line);
+                    const std::function<void(const InputLine& line)>& line,
+                    std::size_t maxLine = std::string::npos);
 
 }  // namespace sorvik

@@ -1,7 +1,6 @@
 #include "search_form.h"
 
 #include "search_address.h"
-#include "search_state.h"
 
 namespace sorvik {
 

@@ -1,16 +1,16 @@
 // The form of one tracked search, as the search run reads it.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "batch_file.h"
+#include "search_mode.h"
 
 namespace sorvik {
 
 // The form of one search. Texts are UTF-8.
 struct SearchForm {
-    std::int32_t mode = 1;
+    SearchMode mode = kModeKeyword;
     std::string keyword;
     std::string seller;
     std::string item;

@@ -7,28 +7,28 @@
 
 namespace sorvik {
 
-std::string SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) {
+CheckOutcome SummaryOutcome(SearchOutcome outcome, int mode, bool stopRequested) {
     switch (outcome) {
         case SearchOutcome::Found:
-            return "found";
+            return CheckOutcome::Found;
         case SearchOutcome::AllSeen:
         case SearchOutcome::NoNextPage:
         case SearchOutcome::PageLimitReached:
-            if (stopRequested) return "stopped";
-            return mode == kModeKeyword ? "finished" : "not_found";
+            if (stopRequested) return CheckOutcome::Stopped;
+            return mode == kModeKeyword ? CheckOutcome::Finished : CheckOutcome::NotFound;
         case SearchOutcome::NoItems:
-            return "no_items";
+            return CheckOutcome::NoItems;
         case SearchOutcome::FirstDownloadFailed:
         case SearchOutcome::DownloadFailed:
         case SearchOutcome::NothingToAnalyse:
-            return "download_failed";
+            return CheckOutcome::DownloadFailed;
         case SearchOutcome::FormRejected:
-            return "form_rejected";
+            return CheckOutcome::FormRejected;
         case SearchOutcome::Stopped:
         case SearchOutcome::None:  // no run ended: nothing was checked
             break;
     }
-    return "stopped";
+    return CheckOutcome::Stopped;
 }
 
 namespace {
@@ -61,19 +61,14 @@ bool IsCompletedCheck(CheckOutcome outcome) {
            outcome == CheckOutcome::Finished || outcome == CheckOutcome::NoItems;
 }
 
-bool IsCompletedCheck(const std::string& outcome) {
-    return IsCompletedCheck(CheckOutcomeNamed(outcome));
-}
-
 SummaryRecord MakeSummary(const std::string& keyword, const std::string& target, int mode,
-                          const std::string& outcome, const SearchReport& report,
-                          std::time_t checkedAt) {
+                          CheckOutcome outcome, const SearchReport& report, std::time_t checkedAt) {
     SummaryRecord summary;
     summary.keyword = keyword;
     if (mode != kModeKeyword) summary.target = target;
     summary.mode = mode;
     summary.outcome = outcome;
-    if (outcome == "found") summary.rank = report.rowsListed;
+    if (outcome == CheckOutcome::Found) summary.rank = report.rowsListed;
     summary.total = report.total;
     if (report.pagesRead > 0) summary.page = report.pagesRead;
     summary.pagesRead = report.pagesRead;

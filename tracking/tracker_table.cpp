@@ -1,10 +1,8 @@
 #include "tracker_table.h"
 
+#include "form_check.h"
 #include "gbk_text.h"
-#include "messages.h"
-#include "search_address.h"
 #include "search_form.h"
-#include "search_state.h"
 #include "summary.h"
 
 namespace sorvik {
@@ -33,7 +31,7 @@ const char* TableColumnCaption(TableColumn column) {
     return "";
 }
 
-std::string ModeWord(int mode) {
+std::string ModeWord(SearchMode mode) {
     switch (mode) {
         case kModeSeller:
             return "用户名";
@@ -96,7 +94,7 @@ TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest) {
         cell(TableColumn::Outcome) = "未检查";
         return row;
     }
-    const CheckOutcome outcome = CheckOutcomeNamed(latest->outcome);
+    const CheckOutcome outcome = latest->outcome;
     if (!IsCompletedCheck(outcome)) {
         // A failed check has no rank of its own: shown as failed, never as
         // a rank or as not ranked.
@@ -129,29 +127,17 @@ std::string RowsAsTsv(const std::vector<TableRow>& rows) {
     return text;
 }
 
-std::optional<std::string> LineProblem(int mode, const std::string& keyword,
+std::optional<std::string> LineProblem(SearchMode mode, const std::string& keyword,
                                        const std::string& target,
                                        const std::vector<BatchLine>& list,
                                        std::optional<std::size_t> editing) {
     const std::string kept = mode == kModeKeyword ? std::string() : target;
-    // The dialog's own checks and messages.
-    switch (mode) {
-        case kModeKeyword:
-            if (keyword.empty()) return GbkToUtf8(messages::KeywordEmpty());
-            break;
-        case kModeSeller:
-            if (keyword.empty() || kept.empty()) return GbkToUtf8(messages::KeywordOrSellerEmpty());
-            break;
-        default: {
-            if (keyword.empty() || kept.empty()) return GbkToUtf8(messages::KeywordOrLinkEmpty());
-            // Tested as the search tests it: in GBK.
-            const std::string link = Utf8ToGbk(FormItemLink(kept));
-            if (FindAnsi(link, "http://" + ItemHost()) != 0 ||
-                FindAnsi(link, "id=") == std::string::npos)
-                return GbkToUtf8(messages::BadItemLink());
-            break;
-        }
-    }
+    // The search's own form check and messages, on the form a check of the
+    // line would read.
+    const FormCheck check =
+        ValidateForm(mode, mode == kModeItemLink ? GbkForm(keyword, "", FormItemLink(kept))
+                                                 : GbkForm(keyword, kept, ""));
+    if (check.rejection != FormRejection::None) return GbkToUtf8(check.message);
     // What the list file can't hold.
     if ((keyword + kept).find_first_of("\t\r\n") != std::string::npos)
         return std::string("关键词和目标里不能有制表符或换行");

@@ -10,6 +10,7 @@
 
 #include "batch_file.h"
 #include "output_format.h"
+#include "search_mode.h"
 #include "summary.h"
 
 namespace sorvik {
@@ -47,7 +48,7 @@ struct TableRow {
 TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest);
 
 // The mode as a word: 关键词, 用户名 or 宝贝链接.
-std::string ModeWord(int mode);
+std::string ModeWord(SearchMode mode);
 // The outcome of a check in words, by its name or as a CheckOutcome.
 std::string OutcomeWords(const std::string& outcome);
 std::string OutcomeWords(CheckOutcome outcome);
@@ -63,10 +64,10 @@ std::string RowsAsTsv(const std::vector<TableRow>& rows);
 
 // Why a line of `mode` with `keyword` and `target` (already without the
 // blanks around them) can't be kept in `list`, as a message for the user;
-// no value when it can. The form's own checks first (the dialog's
-// messages), then what the list file can't hold, then a line the list has
+// no value when it can. The search's form check first (ValidateForm, with
+// its messages), then what the list file can't hold, then a line the list has
 // already (other than the one at `editing`, when editing).
-std::optional<std::string> LineProblem(int mode, const std::string& keyword,
+std::optional<std::string> LineProblem(SearchMode mode, const std::string& keyword,
                                        const std::string& target,
                                        const std::vector<BatchLine>& list,
                                        std::optional<std::size_t> editing = std::nullopt);

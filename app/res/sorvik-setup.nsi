@@ -60,6 +60,9 @@ Section "Sorvik"
   File "${STAGE}\sorvik-cli.exe"
   File "${STAGE}\sorvik-check.cmd"
   File "${STAGE}\config.txt"
+  SetOutPath "$INSTDIR\zh_CN"
+  File "${STAGE}\zh_CN\wxstd-3.2.mo"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The shortcuts start the programs in their own folder, their working
@@ -87,6 +90,8 @@ Section "Uninstall"
   Delete "$INSTDIR\sorvik-cli.exe"
   Delete "$INSTDIR\sorvik-check.cmd"
   Delete "$INSTDIR\config.txt"
+  Delete "$INSTDIR\zh_CN\wxstd-3.2.mo"
+  RMDir "$INSTDIR\zh_CN"
   ; The working files the programs leave behind.
   Delete "$INSTDIR\data.html"
   Delete "$INSTDIR\data_backup.html"

@@ -156,6 +156,16 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     return fields;
 }
 
+std::string CliProgram() {
+    return Program(SORVIK_CLI);
+}
+
+pid_t EndedProcessId() {
+    BackgroundProcess ended({"/bin/true"}, "/", {});
+    ended.Wait();
+    return ended.Pid();
+}
+
 DemoMarket::DemoMarket(std::vector<std::string> options) {
     std::vector<std::string> argv = {
         SORVIK_DEMO_MARKET,     "--port", "0", "--log", m_dir.File("requests.log"),

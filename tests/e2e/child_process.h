@@ -85,5 +85,13 @@ CliRun RunCli(const DemoMarket& market, const WorkDir& dir, const std::vector<st
 
 std::vector<std::string> SplitTabs(const std::string& line);
 
+// The sorvik-cli the tests run (see SORVIK_TEST_CLI), for a command line
+// that starts it by way of a shell.
+std::string CliProgram();
+
+// The id of a process that has ended: what a run killed outright leaves in
+// the names of its files.
+pid_t EndedProcessId();
+
 }  // namespace test
 }  // namespace sorvik

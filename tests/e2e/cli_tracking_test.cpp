@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -142,10 +143,11 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
 std::string AwkwardPage() {
     std::string page =
         "<html><head><meta charset=\"gbk\"><title>t</title></head><body>"
-        "<ul class=\"result-summary\"><li class=\"result-info\">3件宝贝</li></ul>";
+        "<ul class=\"result-summary\"><li class=\"result-info\">4件宝贝</li></ul>";
     const char* const items[][2] = {{"title='连衣裙, \"新款\" 包邮'", "店,A"},
                                     {"title=\"两行\n标题\"", "店\"B\""},
-                                    {"title=\"普通\"", "店C"}};
+                                    {"title=\"普通\"", "店C"},
+                                    {"title=\"=1+2 连衣裙\"", "@SUM(1,2)店"}};
     int id = 1;
     for (const auto& item : items) {
         page += "<div class=\"item\"><h3 class=\"summary\"><a href=\"http://i/item.htm?id=" +
@@ -170,12 +172,13 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
     const Records expected = {
         {"1", "连衣裙, \"新款\" 包邮", "店,A", "￥1.00", "2笔", "http://i/item.htm?id=1", "1", "k"},
         {"2", "两行\n标题", "店\"B\"", "￥1.00", "2笔", "http://i/item.htm?id=2", "1", "k"},
-        {"3", "普通", "店C", "￥1.00", "2笔", "http://i/item.htm?id=3", "1", "k"}};
+        {"3", "普通", "店C", "￥1.00", "2笔", "http://i/item.htm?id=3", "1", "k"},
+        {"4", "=1+2 连衣裙", "@SUM(1,2)店", "￥1.00", "2笔", "http://i/item.htm?id=4", "1", "k"}};
 
     // tsv as ever: six fields, a line break inside a field written as a blank.
     CliRun tsv = cli({"--keyword", "k"});
-    ASSERT_EQ(tsv.rows.size(), 3u) << tsv.err;
-    for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(tsv.rows.size(), 4u) << tsv.err;
+    for (std::size_t i = 0; i < 4; ++i) {
         std::vector<std::string> row(expected[i].begin(), expected[i].begin() + 6);
         if (i == 1) row[1] = "两行 标题";
         EXPECT_EQ(tsv.rows[i], row);
@@ -186,6 +189,9 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
     Records header = {{"bom"},
                       {"rank", "title", "seller", "price", "sales", "link", "page", "keyword"}};
     header.insert(header.end(), expected.begin(), expected.end());
+    // A cell a spreadsheet would run as a formula is text in csv only.
+    header.back()[1] = "'=1+2 连衣裙";
+    header.back()[2] = "'@SUM(1,2)店";
     EXPECT_EQ(ReadBack("csv", dir.File("rows.csv")), header);
     EXPECT_FALSE(std::filesystem::exists(dir.File("rows.csv.part")));
 
@@ -193,8 +199,8 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
         RunProcess({SORVIK_CLI, "--keyword", "k", "--format", "json"}, dir.Path(), env);
     dir.Write("rows.jsonl", json.out);
     Records rows = ReadBack("json", dir.File("rows.jsonl"));
-    ASSERT_EQ(rows.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(rows.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(rows[i][0], "rank,title,seller,price,sales,link,page,keyword");
         EXPECT_EQ(std::vector<std::string>(rows[i].begin() + 1, rows[i].end()), expected[i]);
     }
@@ -252,6 +258,21 @@ TEST_F(CliTracking, TheHistoryGivesTheChangeSinceTheLastCheckAndTheBestRank) {
               (std::vector<std::string>{"5", "2", "3"}));
     EXPECT_EQ(std::vector<std::string>(records[5].begin() + 10, records[5].end()),
               (std::vector<std::string>{"3", "-2", "3"}));
+
+    // In csv the header names the history's columns too, and a fall in
+    // rank stays a number.
+    first = 3;
+    ProcessResult csv =
+        RunProcess({SORVIK_CLI, "--keyword", "k", "--seller", "店5", "--summary", "--history",
+                    "history.jsonl", "--format", "csv", "--output", "ranks.csv"},
+                   dir.Path(), env);
+    ASSERT_EQ(csv.exitStatus, 0) << csv.err;
+    records = ReadBack("csv", dir.File("ranks.csv"));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[1].size(), 12u);
+    EXPECT_EQ(records[1][10], "change");
+    EXPECT_EQ(std::vector<std::string>(records[2].begin() + 9, records[2].end()),
+              (std::vector<std::string>{"5", "2", "3"}));
 }
 
 TEST_F(CliTracking, MaxPagesEndsASearchAtTheLimit) {
@@ -283,7 +304,17 @@ TEST_F(CliTracking, MaxPagesEndsASearchAtTheLimit) {
     EXPECT_EQ(market.Requests().size(), 5u);
 }
 
-TEST_F(CliTracking, AStopDuringAStalledDownloadEndsTheBatchAtOnceAndKeepsWhatWasWritten) {
+// Ctrl-C, a scheduler's stop and a closed terminal all stop a run the same way.
+class CliTrackingStop : public CliTracking, public ::testing::WithParamInterface<int> {};
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliTrackingStop, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == SIGINT    ? "SIGINT"
+                                                : info.param == SIGTERM ? "SIGTERM"
+                                                                        : "SIGHUP");
+                         });
+
+TEST_P(CliTrackingStop, AStopDuringAStalledDownloadEndsTheBatchAtOnceAndKeepsWhatWasWritten) {
     // Page 2 stalls for two minutes, longer than the download would wait.
     DemoMarket market({"--slow-page", "2", "--slow-ms", "120000"});
     dir.Write("batch.txt", "abc\t小美的店\nabc\tnobody\nabc\n");
@@ -295,7 +326,7 @@ TEST_F(CliTracking, AStopDuringAStalledDownloadEndsTheBatchAtOnceAndKeepsWhatWas
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_EQ(market.Requests().size(), 3u);
     const auto signalled = std::chrono::steady_clock::now();
-    cli.Signal(SIGINT);
+    cli.Signal(GetParam());
     ProcessResult result = cli.Wait();
     // The transfer is ended, not waited for (a minute without data).
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
@@ -349,7 +380,10 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
     dir.Write("gbk.txt", Utf8ToGbk("连衣裙\n"));
     dir.Write("good.txt", "abc\n");
     dir.Write("out.tsv", "kept\n");
-    dir.Write("history.jsonl", "{\"keyword\":\"abc\",\"outcome\":\"finished\"}\n");
+    dir.Write("history.jsonl",
+              "{\"keyword\":\"abc\",\"outcome\":\"finished\",\"checked_at\":"
+              "\"2026-12-08T15:04:05+08:00\"}\n");
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
     dir.Write("plain", "");
     std::filesystem::create_directory(dir.File("folder"));
     std::filesystem::create_hard_link(dir.File("good.txt"), dir.File("linked.txt"));
@@ -371,12 +405,22 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
         {"--batch", "good.txt", "--output", dir.File("good.txt")},
         {"--batch", "linked.txt", "--history", "good.txt"},
         {"--batch", "good.txt", "--history", "new.jsonl", "--output", "folder/../new.jsonl"},
+        // The cleaning's settings and the working files are no records.
+        {"--batch", "config.txt"},
+        {"--batch", "good.txt", "--output", "./config.txt"},
+        {"--batch", "good.txt", "--output", "data.html"},
+        {"--batch", "good.txt", "--history", "folder/../data_backup.html"},
+        // A FIFO would be waited on for ever.
+        {"--batch", "fifo"},
+        {"--batch", "good.txt", "--history", "fifo"},
     };
     auto listing = [&] {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
             names.push_back(entry.path().filename().string() + ":" +
-                            (entry.is_regular_file() ? FileText(entry.path().string()) : "dir"));
+                            (entry.is_regular_file() ? FileText(entry.path().string())
+                             : entry.is_directory()  ? "dir"
+                                                     : "other"));
         std::sort(names.begin(), names.end());
         return names;
     };
@@ -472,6 +516,145 @@ TEST_F(CliTracking, AWorkingFolderThatCannotBeWrittenIsSaidSo) {
     EXPECT_NE(run.err.find("sorvik-cli: the download failed: cannot write data.html: "),
               std::string::npos)
         << run.err;
+}
+
+TEST_F(CliTracking, TwoBatchRunsInOneFolderEachRecordTheirOwnRanks) {
+    // Two marketplaces that rank the sellers differently; each run's pages
+    // are slow enough for the two runs to overlap page by page.
+    DemoMarket plain({"--slow-page", "2", "--slow-ms", "200"});
+    DemoMarket rotated({"--rotate", "7", "--slow-page", "2", "--slow-ms", "200"});
+    dir.Write("batch.txt", "abc\t深夜小铺\nabc\t末位小店\nabc\t小美的店\nabc\t深夜小铺\n");
+    // A working folder left by a run that was killed outright.
+    const std::string leftover = ".sorvik-run-" + std::to_string(EndedProcessId()) + "-0";
+    std::filesystem::create_directory(dir.File(leftover));
+    dir.Write(leftover + "/data.html", "old page");
+    auto start = [&](const DemoMarket& market, const std::string& history) {
+        return std::make_unique<BackgroundProcess>(
+            std::vector<std::string>{SORVIK_CLI, "--batch", "batch.txt", "--history", history},
+            dir.Path(),
+            std::map<std::string, std::string>{{"SORVIK_SEARCH_HOST", market.Host()},
+                                               {"SORVIK_ITEM_HOST", market.Host()}});
+    };
+    auto ranks = [](const ProcessResult& result) {
+        std::vector<std::string> found;
+        for (const std::string& line : Lines(result.out)) found.push_back(SplitTabs(line).at(4));
+        return found;
+    };
+    // Each alone first: the ranks its marketplace gives.
+    const std::vector<std::string> plainRanks = ranks(start(plain, "alone1.jsonl")->Wait());
+    const std::vector<std::string> rotatedRanks = ranks(start(rotated, "alone2.jsonl")->Wait());
+    ASSERT_EQ(plainRanks.size(), 4u);
+    ASSERT_NE(plainRanks, rotatedRanks);
+
+    auto first = start(plain, "h1.jsonl");
+    auto second = start(rotated, "h2.jsonl");
+    const ProcessResult one = first->Wait();
+    const ProcessResult two = second->Wait();
+    EXPECT_EQ(one.exitStatus, 0) << one.err;
+    EXPECT_EQ(two.exitStatus, 0) << two.err;
+    EXPECT_EQ(ranks(one), plainRanks);
+    EXPECT_EQ(ranks(two), rotatedRanks);
+    // Every run's folder is gone, the leftover too; the fixed names were
+    // never used.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_NE(name.rfind(".sorvik-run-", 0), 0u) << name;
+        EXPECT_NE(name, "data.html");
+    }
+}
+
+TEST_F(CliTracking, OutputGoesThroughLinksKeepsModesAndHardLinksAndReachesDevices) {
+    DemoMarket market;
+    dir.Write("batch.txt", "abc\t末位小店\n");
+    std::filesystem::create_directory(dir.File("real"));
+    dir.Write("real/ranks.tsv", "old\n");
+    chmod(dir.File("real/ranks.tsv").c_str(), 0600);
+    std::filesystem::create_symlink("real/ranks.tsv", dir.File("ranks.tsv"));
+    dir.Write("linked.tsv", "old\n");
+    std::filesystem::create_hard_link(dir.File("linked.tsv"), dir.File("second-name.tsv"));
+    // Left beside the target by a run killed outright, and by one that runs.
+    const std::string ended = "real/ranks.tsv." + std::to_string(EndedProcessId()) + "-0.part";
+    const std::string running = "real/ranks.tsv." + std::to_string(getpid()) + "-0.part";
+    dir.Write(ended, "half");
+    dir.Write(running, "half");
+
+    CliRun run = RunCli(market, dir, {"--batch", "batch.txt", "--output", "ranks.tsv"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("ranks.tsv")));
+    const std::string text = FileText(dir.File("real/ranks.tsv"));
+    EXPECT_EQ(SplitTabs(Lines(text).at(0)).at(3), "found");
+    struct stat info {};
+    ASSERT_EQ(stat(dir.File("real/ranks.tsv").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_FALSE(std::filesystem::exists(dir.File(ended)));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(running)));
+    // Both names of a file with two hard links see the new output.
+    run = RunCli(market, dir, {"--batch", "batch.txt", "--output", "linked.tsv"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string linked = FileText(dir.File("linked.tsv"));
+    EXPECT_EQ(SplitTabs(Lines(linked).at(0)).at(3), "found");
+    EXPECT_EQ(FileText(dir.File("second-name.tsv")), linked);
+
+    // A device is written as it is, and "-" is stdout.
+    run = RunCli(market, dir, {"--batch", "batch.txt", "--output", "/dev/null"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(run.rows.empty());
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    for (const char* out : {"-", "/dev/stdout"}) {
+        run = RunCli(market, dir, {"--batch", "batch.txt", "--output", out});
+        EXPECT_EQ(run.exitStatus, 0) << out << ": " << run.err;
+        ASSERT_EQ(run.rows.size(), 1u) << out;
+        EXPECT_EQ(run.rows[0].at(3), "found") << out;
+    }
+}
+
+TEST_F(CliTracking, ARecordThatCannotBeWrittenWholeGivesExit4AndNoHalfLine) {
+    // Files of at most 512 bytes: room for two records. Lines that can't be
+    // used are recorded without a search, so no page needs the room.
+    dir.Write("batch.txt", "a\tb\tc\n\tshop A\n\tshop B\n\tshop C\n");
+    auto limited = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"",
+                                   CliProgram(), "--batch", "batch.txt"});
+        return RunProcess(args, dir.Path(), {});
+    };
+    ProcessResult result = limited({"--history", "history.jsonl"});
+    EXPECT_EQ(result.exitStatus, 4) << result.err;
+    EXPECT_EQ(Lines(result.out).size(), 4u);  // the summaries are all there
+    EXPECT_NE(result.err.find("sorvik-cli: the history file kept no record of line 3: keyword "
+                              "\"\", seller \"shop B\""),
+              std::string::npos)
+        << result.err;
+    const std::string history = FileText(dir.File("history.jsonl"));
+    EXPECT_EQ(Lines(history).size(), 2u);
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.back(), '\n');  // no half line
+    for (const auto& record : ReadBack("json", dir.File("history.jsonl")))
+        EXPECT_NE(record[0], "<bad>");
+
+    // The output file that can't be written whole is no success either.
+    result = limited({"--output", "ranks.tsv", "--format", "json"});
+    EXPECT_EQ(result.exitStatus, 4) << result.err;
+    EXPECT_NE(result.err.find("sorvik-cli: cannot write the output file ranks.tsv"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("ranks.tsv")));
+}
+
+TEST_F(CliTracking, AnOverlongLineIsSkippedAndTheRestChecked) {
+    DemoMarket market;
+    dir.Write("batch.txt", "abc\t末位小店\n" + std::string(20 << 20, 'x') +
+                               "\n  \t\xE3\x80\x80 \nabc\t末位小店\n");
+    CliRun run = RunCli(market, dir, {"--batch", "batch.txt"});
+    EXPECT_EQ(run.exitStatus, 2) << run.err.substr(0, 2000);
+    ASSERT_LT(run.err.size(), 10000u);
+    EXPECT_NE(run.err.find("line 2: cannot use this line: longer than 4096 bytes"),
+              std::string::npos)
+        << run.err;
+    // The line of blanks is no line to check.
+    ASSERT_EQ(run.rows.size(), 3u);
+    EXPECT_EQ(run.rows[0][3], "found");
+    EXPECT_EQ(run.rows[1][3], "form_rejected");
+    EXPECT_EQ(run.rows[2][3], "found");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "child_process.h"
@@ -19,11 +20,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 CliRun Search(const std::string& host, const WorkDir& dir,
-              std::vector<std::string> args = {"--keyword", "abc"}) {
+              std::vector<std::string> args = {"--keyword", "abc"},
+              std::map<std::string, std::string> env = {}) {
     args.insert(args.begin(), SORVIK_CLI);
-    return ParseCliOutput(RunProcess(args, dir.Path(),
-                                     {{"SORVIK_SEARCH_HOST", host}, {"SORVIK_ITEM_HOST", host}},
-                                     std::chrono::seconds(240)));
+    env["SORVIK_SEARCH_HOST"] = host;
+    env["SORVIK_ITEM_HOST"] = host;
+    return ParseCliOutput(RunProcess(args, dir.Path(), env, std::chrono::seconds(240)));
 }
 
 std::string HttpHead(std::size_t contentLength) {
@@ -74,6 +76,30 @@ TEST_F(HostileServer, AServerThatNeverAnswersIsGivenUpAfterAMinute) {
     EXPECT_EQ(run.messages, std::vector<std::string>{"网络连接失败1"});
     EXPECT_GE(Clock::now() - start, std::chrono::seconds(59));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(90));
+}
+
+TEST_F(HostileServer, APageThatTricklesPastTheTimeLimitIsAFailedDownload) {
+    // A byte every 200 ms passes the low-speed limit; the page would take
+    // hours. The limit, lowered to 2 s, ends it. (The server hangs up after
+    // 20 s, so that a client without the limit fails the test soon.)
+    const std::string page = RawResultPage(1, 40, 100, true);
+    RawServer server([&](int socket, const std::atomic<bool>& stopping) {
+        RawServer::Send(socket, HttpHead(page.size()));
+        for (std::size_t i = 0; i < 100 && !stopping; ++i) {
+            if (!RawServer::Send(socket, page.substr(i, 1))) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+    const auto start = Clock::now();
+    CliRun run =
+        Search(server.Host(), dir, {"--keyword", "abc"}, {{"SORVIK_PAGE_TIME_LIMIT", "2"}});
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(run.exitStatus, 3) << run.err;
+    EXPECT_EQ(run.messages, std::vector<std::string>{"网络连接失败1"});
+    EXPECT_NE(run.err.find("the page took longer than 2 s to download"), std::string::npos)
+        << run.err;
+    EXPECT_GE(took, std::chrono::seconds(2));
+    EXPECT_LT(took, std::chrono::seconds(6));
 }
 
 TEST_F(HostileServer, NulBytesAndInvalidGbkStillGiveRows) {

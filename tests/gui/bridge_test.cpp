@@ -162,7 +162,7 @@ TEST(Bridge, OperationsAfterClosingBeganReturnAtOnceAndChangeNothing) {
     EXPECT_FALSE(dlg.IsShown());
 
     std::atomic<bool> done{false};
-    sorvik::FormTexts form{"x", "y", "z"};
+    sorvik::FormTexts form{"x", "y", "z", ""};
     std::thread worker([&] {
         dlg.ClearResults();
         dlg.SetStatusText("after");

@@ -129,6 +129,16 @@ TEST(Form, EmptyKeywordIsRejectedWithAMessageAndNothingIsFetched) {
     EXPECT_EQ(recorder.Messages()[1].text.utf8_string(),
               "请输入正确的宝贝链接,如http://" + sorvik::ItemHost() + "/item.htm?id=16421734568");
     EXPECT_FALSE(FileExists("data.html"));
+
+    // A keyword GBK can't carry whole is refused, naming the character.
+    ChooseRadio(dlg, IDC_MODE_KEYWORD);
+    Edit(dlg, IDC_KEYWORD)->ChangeValue(U("连衣裙😀"));
+    ASSERT_TRUE(Click(dlg, IDC_START));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return dlg.FindWindow(IDC_START)->IsEnabled() && dlg.Workers()->Idle(); }, 10000));
+    ASSERT_EQ(recorder.Messages().size(), 3u);
+    EXPECT_EQ(recorder.Messages()[2].text, U("关键词中的“U+1F600”无法按 GBK 编码发送，请删去它。"));
+    EXPECT_FALSE(FileExists("data.html"));
 }
 
 TEST(Form, WorkerThatCannotStartEnablesStartAgainAndSaysSo) {

@@ -1,11 +1,13 @@
 // The tracker window driven as a person would, against the demo
 // marketplace: lines added through the form, all checked, ranks and moves
 // in the table, a restart on the same files, a failed check marked on the
-// chart, Stop and closing during a check, and files that can't be used.
+// chart, Stop and closing during a check, changes of the list beside an
+// editor's, one window per data folder, and files that can't be used.
 #include <gtest/gtest.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/radiobox.h>
+#include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
@@ -15,6 +17,7 @@
 #include <sstream>
 
 #include "chart_layout.h"
+#include "folder_claim.h"
 #include "gui_harness.h"
 #include "line_dialog.h"
 #include "list_views.h"
@@ -67,15 +70,21 @@ class Person {
                 dialog.ModeChoice()->GetEventHandler()->ProcessEvent(chosen);
                 dialog.KeywordField()->ChangeValue(wxString::FromUTF8(typed.keyword));
                 dialog.TargetField()->ChangeValue(wxString::FromUTF8(typed.target));
+                buttons = dialog.FindWindow(wxID_OK)->GetLabel().utf8_string() + "/" +
+                          dialog.FindWindow(wxID_CANCEL)->GetLabel().utf8_string();
                 Click(dialog, wxID_OK);
                 if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
             });
             return dialog.ShowModal() == wxID_OK;
         };
+        // The window giving up on a check it can't stop would end the test
+        // program too: the test in which it happens fails instead.
+        seams.endProgramNow = [] { ADD_FAILURE() << "the window ended the program"; };
         return seams;
     }
 
     Typed toType;
+    std::string buttons;  // the labels of the form's OK and Cancel
     std::string file;
     bool yes = true;
     std::vector<std::string> messages;
@@ -135,6 +144,8 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     EXPECT_EQ(FileText(DataFile("keywords.txt")),
               "连衣裙\n连衣裙\t深夜小铺\n连衣裙\t" + link + "\n");
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Outcome), "未检查");
+    // The form's buttons are Chinese whatever locales the system has.
+    EXPECT_EQ(m_person.buttons, "确定/取消");
 
     // Check all: each row shows its rank, page and move.
     ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
@@ -200,6 +211,73 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
         PumpUntil([&] { return Cell(*frame, 1, sorvik::TableColumn::Rank) == "12"; }, 5000));
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Change), "↑45");
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::BestRank), "12");
+    Select(*frame, 1);
+    ASSERT_EQ(frame->PastChecks()->GetItemCount(), 4);
+    EXPECT_EQ(frame->PastChecks()->GetItemText(0, 2).utf8_string(), "12");  // newest first
+    EXPECT_EQ(frame->PastChecks()->GetItemText(3, 2).utf8_string(), "57");
+
+    // The exports speak the table's words: Chinese captions and outcomes.
+    m_person.file = m_dir.Path() + "/ranks.csv";
+    Command(*frame, sorvik_tracker::ID_EXPORT_RESULTS);
+    const std::vector<std::string> ranks = Lines(FileText(m_person.file));
+    ASSERT_EQ(ranks.size(), 4u);
+    EXPECT_EQ(ranks[0], "\xEF\xBB\xBF关键词,目标,方式,排名,页,变化,最佳,上次检查,结果\r");
+    EXPECT_EQ(ranks[2].rfind("连衣裙,深夜小铺,用户名,12,1,↑45,12,2026-12-09 ", 0), 0u) << ranks[2];
+    m_person.file = m_dir.Path() + "/history.csv";
+    Command(*frame, sorvik_tracker::ID_EXPORT_HISTORY);
+    const std::vector<std::string> history = Lines(FileText(m_person.file));
+    ASSERT_EQ(history.size(), 9u);
+    EXPECT_NE(history[4].find(",下载失败,"), std::string::npos) << history[4];
+}
+
+TEST_F(Tracker, ListChangesKeepLinesWrittenElsewhereAndOneWindowHasTheFolder) {
+    std::filesystem::create_directories(Folder());
+    std::ofstream(DataFile("keywords.txt")) << "a\nb\nc\nd\n";
+    std::unique_ptr<sorvik_tracker::FolderClaim> claim, secondClaim;
+    TrackerFrame* frame = sorvik_tracker::OpenTrackerWindow(Folder(), m_person.Seams(), claim);
+    ASSERT_NE(frame, nullptr);
+    frame->Show();
+    Pump(50);
+
+    // A second window on the folder is refused with a message; another
+    // folder opens.
+    EXPECT_EQ(sorvik_tracker::OpenTrackerWindow(Folder(), m_person.Seams(), secondClaim), nullptr);
+    ASSERT_EQ(m_person.messages.size(), 1u);
+    EXPECT_NE(m_person.messages[0].find("已在另一个窗口中打开"), std::string::npos);
+    EXPECT_NE(sorvik_tracker::FolderClaim::Take(m_dir.Path() + "/other"), nullptr);
+
+    // A line added in an editor meanwhile stays when one is added here.
+    std::ofstream(DataFile("keywords.txt"), std::ios::app) << "外加\n";
+    m_person.toType = {1, "新", ""};
+    Command(*frame, sorvik_tracker::ID_ADD_LINE);
+    EXPECT_EQ(FileText(DataFile("keywords.txt")), "a\nb\nc\nd\n外加\n新\n");
+    ASSERT_EQ(frame->Table()->GetItemCount(), 6);
+
+    // Two lines removed: the two chosen.
+    for (long row : {1, 3})
+        frame->Table()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    frame->Table()->SetItemState(5, 0, wxLIST_STATE_SELECTED);
+    Pump(50);
+    Command(*frame, sorvik_tracker::ID_REMOVE_LINES);
+    EXPECT_EQ(m_person.questions.size(), 1u);
+    EXPECT_EQ(FileText(DataFile("keywords.txt")), "a\nc\n外加\n新\n");
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Keyword), "c");
+
+    // The page count is kept for the next start, with the list.
+    frame->PagesPerCheck()->SetValue(7);
+    wxSpinEvent changed(wxEVT_SPINCTRL, frame->PagesPerCheck()->GetId());
+    frame->PagesPerCheck()->ProcessWindowEvent(changed);
+    wxWeakRef<TrackerFrame> alive(frame);
+    frame->Close();
+    ASSERT_TRUE(PumpUntil([&] { return !alive; }, 5000));
+    claim.reset();
+    frame = sorvik_tracker::OpenTrackerWindow(Folder(), m_person.Seams(), claim);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->PagesPerCheck()->GetValue(), 7);
+    EXPECT_EQ(frame->Table()->GetItemCount(), 4);
+    frame->Destroy();
+    Pump(50);
+    EXPECT_EQ(m_person.messages.size(), 1u);
 }
 
 TEST_F(Tracker, StopAndClosingDuringAStalledCheckEndAtOnceAndKeepTheRecords) {
@@ -246,7 +324,8 @@ TEST_F(Tracker, FilesThatCannotBeUsedAreReportedAndKept) {
     const std::string gbkList = "\xC1\xAC\xD2\xC2\xC8\xB9\n";
     std::ofstream(DataFile("keywords.txt"), std::ios::binary) << gbkList;
     std::ofstream(DataFile("history.jsonl"))
-        << "{\"keyword\":\"k\",\"outcome\":\"found\",\"rank\":3}\nbroken\n";
+        << "{\"keyword\":\"k\",\"outcome\":\"found\",\"rank\":3,"
+           "\"checked_at\":\"2026-12-01T09:00:00+08:00\"}\nbroken\n";
     {
         TrackerFrame frame(Folder(), m_person.Seams());
         ASSERT_EQ(m_person.messages.size(), 2u);

@@ -318,8 +318,8 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     PointAt(*server);
     auto history = std::make_shared<SharedHistory>([](const std::string&) {});
     std::string error;
-    ASSERT_TRUE(history->history.Load("history.jsonl", error)) << error;
-    ASSERT_TRUE(history->history.OpenForAppend(error)) << error;
+    ASSERT_TRUE(history->Load("history.jsonl", error)) << error;
+    ASSERT_TRUE(history->OpenForAppend(error)) << error;
 
     std::mutex lock;  // guards what the events collect
     std::vector<std::string> progress, outcomes;
@@ -331,7 +331,7 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     };
     events.checked = [&](std::size_t index, const SummaryRecord& summary, bool recorded) {
         std::lock_guard<std::mutex> guard(lock);
-        outcomes.push_back(std::to_string(index) + ":" + summary.outcome + ":" +
+        outcomes.push_back(std::to_string(index) + ":" + CheckOutcomeName(summary.outcome) + ":" +
                            std::to_string(summary.rank.value_or(0)) + (recorded ? "" : "!"));
     };
     events.finished = [&](bool stopped) { finished = stopped ? 2 : 1; };
@@ -341,10 +341,20 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     CheckRun run({{1, "abc", "店5", ""}, {2, "abc", "店70", ""}, {3, "abc", "", ""}}, limits,
                  history, events);
     ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
+    // The run keeps its pages in a folder of its own, gone at its end.
+    auto runFolders = [] {
+        int folders = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            folders += entry.path().filename().string().rfind(".sorvik-run-", 0) == 0;
+        return folders;
+    };
+    EXPECT_EQ(runFolders(), 1);
+    EXPECT_FALSE(std::filesystem::exists("data.html"));
     std::this_thread::sleep_for(100ms);
     const auto stop = std::chrono::steady_clock::now();
     run.Stop();
     ASSERT_TRUE(run.WaitUntilEnded(10s));
+    EXPECT_EQ(runFolders(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - stop, 3s);  // the page was not waited for
     EXPECT_EQ(finished, 2);
     EXPECT_EQ(outcomes, (std::vector<std::string>{"0:found:5", "1:stopped:0"}));
@@ -353,9 +363,8 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     EXPECT_EQ(progress[0], "0:0:");
     EXPECT_EQ(progress[1], "0:1:查找进度:1/120 第1页");
     EXPECT_EQ(progress.back(), "1:2:查找进度:40/120 第1页 -> 已停止查询");
-    std::lock_guard<std::mutex> guard(history->lock);
-    EXPECT_EQ(history->history.RecordCount(), 2u);
-    EXPECT_EQ(history->history.Latest({"abc", std::string("店5")})->rank, 5);
+    EXPECT_EQ(history->RecordCount(), 2u);
+    EXPECT_EQ(history->Latest({"abc", std::string("店5")})->rank, 5);
     EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream("history.jsonl").rdbuf()), {},
                          '\n'),
               2);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "test_environment.h"
@@ -63,16 +65,19 @@ TEST(ChartLayout, PlacesRanksFailuresAndLabelsAsTheChartShowsThem) {
     EXPECT_EQ(layout.bestY, m[1].y);
 
     // Ranks from 1 down to a nice rank covering 57; dates at local
-    // midnights, the first between the first two checks.
+    // midnights, the axis from the first check's day: the second day's
+    // between the first two checks.
     EXPECT_GE(layout.rankAxisMax, 57);
     ASSERT_GE(layout.rankTicks.size(), 3u);
     EXPECT_EQ(layout.rankTicks.front().label, "1");
     EXPECT_EQ(layout.rankTicks.back().label, std::to_string(layout.rankAxisMax));
     EXPECT_LT(layout.rankTicks.back().position, layout.notRankedY);
     ASSERT_GE(layout.timeTicks.size(), 3u);
-    EXPECT_EQ(layout.timeTicks.front().label, "12-02");
-    EXPECT_GT(layout.timeTicks.front().position, m[0].x);
-    EXPECT_LT(layout.timeTicks.front().position, m[1].x);
+    EXPECT_EQ(layout.timeTicks.front().label, "12-01");
+    EXPECT_LT(layout.timeTicks.front().position, m[0].x);
+    EXPECT_EQ(layout.timeTicks[1].label, "12-02");
+    EXPECT_GT(layout.timeTicks[1].position, m[0].x);
+    EXPECT_LT(layout.timeTicks[1].position, m[1].x);
     EXPECT_EQ(layout.timeTicks.back().label, "时间未知");
     ASSERT_TRUE(layout.unknownTimeX);
     EXPECT_GT(*layout.unknownTimeX, m[6].x);
@@ -125,6 +130,49 @@ TEST(ChartLayout, PlacesRanksFailuresAndLabelsAsTheChartShowsThem) {
     EXPECT_LT(tiny.left, tiny.right);
     EXPECT_LT(tiny.top, tiny.bottom);
     EXPECT_EQ(tiny.marks.size(), 365u);
+}
+
+TEST(ChartLayout, FitsTheRankAxisToTheLineAndLabelsEachDayInItsMiddle) {
+    SetEnv("TZ", "CST-8");
+    using O = CheckOutcome;
+    // Daily checks late in the evening (22:52), ranks between 26 and 57.
+    constexpr std::int64_t kEvening = kFirst + 13 * 3600 + 52 * 60;
+    std::vector<CheckPoint> checks;
+    for (int day = 0; day < 6; ++day)
+        checks.push_back(Check(kEvening + day * kDay, O::Found, day % 2 ? 57 - day : 26 + day, 1));
+    const ChartLayout layout = LayoutChart(checks, 800, 300);
+    // The axis spans the line's ranks, not 1 to 100: the best and the worst
+    // rank lie far apart on it.
+    EXPECT_GT(layout.rankAxisMin, 1);
+    EXPECT_LE(layout.rankAxisMin, 26);
+    EXPECT_GE(layout.rankAxisMax, 56);
+    EXPECT_LT(layout.rankAxisMax, 80);
+    EXPECT_EQ(layout.rankTicks.front().label, std::to_string(layout.rankAxisMin));
+    EXPECT_EQ(layout.rankTicks.front().position, layout.top);
+    const auto& m = layout.marks;
+    ASSERT_EQ(m.size(), 6u);
+    EXPECT_LT(m[0].y, m[1].y);  // 26 above 56
+    EXPECT_GT(m[1].y - m[0].y, (layout.notRankedY - layout.top) / 2);
+    // The date of each day is labelled in the middle of its day, so the
+    // label nearest to a 22:52 check is its own day's, not the next
+    // midnight's beside it.
+    ASSERT_GE(layout.timeTicks.size(), 5u);
+    for (std::size_t i = 0; i + 1 < m.size(); ++i) {
+        const ChartTick* nearest = nullptr;
+        for (const ChartTick& tick : layout.timeTicks)
+            if (!nearest ||
+                std::abs(tick.labelPosition - m[i].x) < std::abs(nearest->labelPosition - m[i].x))
+                nearest = &tick;
+        EXPECT_EQ(nearest->label, "12-0" + std::to_string(i + 1)) << i;
+        // The point itself stands at its time: just before the next midnight.
+        const auto next = std::find_if(layout.timeTicks.begin(), layout.timeTicks.end(),
+                                       [&](const ChartTick& t) { return t.position > m[i].x; });
+        ASSERT_NE(next, layout.timeTicks.end());
+        EXPECT_LT(next->position - m[i].x, (m[i + 1].x - m[i].x) / 10);
+    }
+    // Best rank 1 keeps 1 at the top.
+    checks[2].rank = 1;
+    EXPECT_EQ(LayoutChart(checks, 800, 300).rankAxisMin, 1);
 }
 
 }  // namespace

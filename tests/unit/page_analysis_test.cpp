@@ -185,32 +185,39 @@ TEST_F(AnalysisTest, ModeTwoMatchesTheSellerExactly) {
     EXPECT_EQ(again.Rank(), 5);
 }
 
-TEST_F(AnalysisTest, ModeThreeComparesTheRestAfterId) {
+TEST_F(AnalysisTest, ModeThreeComparesTheIdParameter) {
     window.State().m_searchMode = kModeItemLink;
     window.State().m_itemLink = "http://item.taobao.com/item.htm?id=123";
     const std::string page =
         CleanedPage(CleanedItem("http://item.taobao.com/item.htm?id=1234", "a") +
-                    CleanedItem("http://item.taobao.com/item.htm?id=123&ns=1", "b") +
-                    CleanedItem("http://item.taobao.com/item.htm?spm=a1z10.1&id=123", "c") +
+                    CleanedItem("http://item.taobao.com/item.htm?nid=123&id=12", "b") +
+                    CleanedItem("http://item.taobao.com/item.htm?id=123&ns=1", "c") +
                     CleanedItem("http://item.taobao.com/item.htm?id=123", "d"));
     EXPECT_EQ(Walk(page), WalkEnd::ItemFound);
     EXPECT_EQ(window.Rows().size(), 3u);
 
-    // The wanted id runs to the end of the link: "123&x=1" wants exactly that.
+    // A wanted link copied from a browser: its id ends at the next parameter.
     TestWindow other;
     PageAnalysis again(other);
     other.State().m_searchMode = kModeItemLink;
-    other.State().m_itemLink = "http://item.taobao.com/item.htm?id=123&x=1";
+    other.State().m_itemLink = "http://item.taobao.com/item.htm?spm=a.1&id=123&x=1#top";
     other.State().m_pageText = page;
     again.Parse();
     ASSERT_TRUE(again.ReadTotal());
-    EXPECT_EQ(again.WalkPage(true), WalkEnd::EndOfDocument);
-    EXPECT_EQ(other.Rows().size(), 4u);
+    EXPECT_EQ(again.WalkPage(true), WalkEnd::ItemFound);
+    EXPECT_EQ(other.Rows().size(), 3u);
 }
 
-TEST(ItemIdOf, StepsOverDoubleByteCharactersAndTakesTheWholeRest) {
-    EXPECT_EQ(ItemIdOf("http://h/item.htm?id=123&ns=1"), "123&ns=1");
+TEST(ItemIdOf, TakesTheIdParameterAloneAndStepsOverDoubleByteCharacters) {
+    EXPECT_EQ(ItemIdOf("http://h/item.htm?id=123&ns=1"), "123");
     EXPECT_EQ(ItemIdOf("http://h/item.htm?spm=a1z10.1&id=123"), "123");
+    EXPECT_EQ(ItemIdOf("http://h/item.htm?spm=a21n57.1.0.0.3f2a&id=40&ns=1&abbucket=5"), "40");
+    EXPECT_EQ(ItemIdOf("http://h/item.htm?id=40#detail"), "40");
+    EXPECT_EQ(ItemIdOf("id=40&x=1"), "40");
+    // A parameter named exactly "id" wins over one that only ends in "id";
+    // without one the first "id=" is taken.
+    EXPECT_EQ(ItemIdOf("http://h/item.htm?nid=7&id=40"), "40");
+    EXPECT_EQ(ItemIdOf("http://h/item.htm?nid=7&x=1"), "7");
     // A GBK character whose second byte is 'i' stands right before "d=".
     EXPECT_EQ(ItemIdOf("http://h/item.htm?x=\xB0\x69"
                        "d=5&id=123"),

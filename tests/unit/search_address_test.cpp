@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "search_limits.h"
 #include "test_environment.h"
 #include "test_window.h"
 
@@ -42,6 +43,29 @@ TEST(EncodeKeyword, KeepsItsLengthLimits) {
     EXPECT_EQ(EncodeKeyword(std::string(5120, '.')), "");
     EXPECT_EQ(EncodeKeyword(std::string(1706, 'a')).size(), 5118u);
     EXPECT_EQ(EncodeKeyword(std::string(1707, 'a')), "");
+
+    // KeywordFits tells ahead which keywords those are, at the same edges.
+    EXPECT_TRUE(KeywordFits(literal5119));
+    EXPECT_FALSE(KeywordFits(std::string(5120, '.')));
+    EXPECT_TRUE(KeywordFits(std::string(1706, 'a')));
+    EXPECT_FALSE(KeywordFits(std::string(1707, 'a')));
+    EXPECT_TRUE(KeywordFits(std::string(1706, 'a') + "."));
+    // A Chinese character is three UTF-8 bytes, nine encoded.
+    std::string chinese;
+    for (int i = 0; i < 568; ++i) chinese += "中";
+    EXPECT_TRUE(KeywordFits(Gbk(chinese)));
+    EXPECT_FALSE(KeywordFits(Gbk(chinese + "中")));
+    EXPECT_TRUE(KeywordFits(""));
+}
+
+TEST(SearchLimits, ThePageTimeLimitIsWholeSecondsFrom1To3600OrAMinute) {
+    using std::chrono::seconds;
+    EXPECT_EQ(PageTimeLimitOf("2"), seconds(2));
+    EXPECT_EQ(PageTimeLimitOf("1"), seconds(1));
+    EXPECT_EQ(PageTimeLimitOf("3600"), seconds(3600));
+    for (const char* ignored : {"0", "3601", "1.5", "-2", " 2", "2s", "", "99999"})
+        EXPECT_EQ(PageTimeLimitOf(ignored), seconds(60)) << ignored;
+    EXPECT_EQ(PageTimeLimitOf(nullptr), seconds(60));
 }
 
 class AddressTest : public ::testing::Test {

@@ -50,7 +50,7 @@ void TestWindow::ShowMessage(const std::string& text) {
 void TestWindow::FillForm(const std::string& keyword, const std::string& seller,
                           const std::string& item) {
     std::lock_guard<std::mutex> lock(m_lock);
-    m_form = {Gbk(keyword), Gbk(seller), Gbk(item)};
+    m_form = GbkForm(keyword, seller, item);
 }
 
 FormTexts TestWindow::ReadFormFields() {

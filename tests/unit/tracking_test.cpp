@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "batch_file.h"
+#include "exit_status.h"
 #include "flat_json.h"
 #include "local_time.h"
 #include "output_file.h"
@@ -18,6 +20,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #endif
@@ -147,7 +150,7 @@ TEST_F(Tracking, TheHistoryKeepsEachChecksPointAndTheLatestWithItsChange) {
     next.keyword = "k";
     next.target = "店";
     next.mode = 2;
-    next.outcome = "found";
+    next.outcome = CheckOutcome::Found;
     next.rank = 4;
     next.checkedAt = LocalTimestamp(1796086800 + 5 * 86400);
     ASSERT_TRUE(history.Record(next));
@@ -202,6 +205,19 @@ TEST_F(Tracking, TheListAndTheSettingsAreWrittenWholeAndReadBack) {
         names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"keywords.txt", "tracker.ini"}));
+
+#ifndef _WIN32
+    // A list kept elsewhere and linked in stays linked, with its mode.
+    Write("elsewhere.txt", "old\n");
+    std::filesystem::permissions(m_dir / "elsewhere.txt", std::filesystem::perms(0600));
+    std::filesystem::remove(m_dir / "data/sorvik/keywords.txt");
+    std::filesystem::create_symlink("../../elsewhere.txt", m_dir / "data/sorvik/keywords.txt");
+    ASSERT_TRUE(files.WriteList(lines, error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "data/sorvik/keywords.txt"));
+    EXPECT_EQ(FileText(m_dir / "elsewhere.txt"), FormatBatchFile(lines));
+    EXPECT_EQ(std::filesystem::status(m_dir / "elsewhere.txt").permissions(),
+              std::filesystem::perms(0600));
+#endif
 }
 
 #ifndef _WIN32
@@ -234,14 +250,14 @@ TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
     SummaryRecord summary;
     summary.keyword = line.keyword;
     summary.target = line.target;
-    summary.outcome = "download_failed";
+    summary.outcome = CheckOutcome::DownloadFailed;
     summary.bestRank = 3;
     summary.checkedAt = "2026-12-08T15:04:05+08:00";
     TableRow row = DescribeLine(line, &summary);
     EXPECT_EQ(row.state, LineState::Failed);
     EXPECT_EQ(row.cells, (std::vector<std::string>{"连衣裙", "深夜小铺", "用户名", "", "", "", "3",
                                                    "2026-12-08 15:04", "下载失败"}));
-    summary.outcome = "found";
+    summary.outcome = CheckOutcome::Found;
     summary.rank = 2;
     summary.page = 1;
     summary.previousRank = 5;
@@ -262,19 +278,132 @@ TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
 
     const std::vector<BatchLine> list = {line};
     const std::string item = "http://item.taobao.com/item.htm?id=1";
-    EXPECT_EQ(LineProblem(1, "", "", list), "关键词不能为空");
-    EXPECT_EQ(LineProblem(2, "k", "", list), "关键词和用户名不能为空");
-    EXPECT_EQ(LineProblem(3, "k", "", list), "关键词和宝贝链接不能为空");
-    EXPECT_EQ(LineProblem(3, "k", "https://item.taobao.com/item.htm?ID=1", list),
+    EXPECT_EQ(LineProblem(kModeKeyword, "", "", list), "关键词不能为空");
+    EXPECT_EQ(LineProblem(kModeSeller, "k", "", list), "关键词和用户名不能为空");
+    EXPECT_EQ(LineProblem(kModeItemLink, "k", "", list), "关键词和宝贝链接不能为空");
+    EXPECT_EQ(LineProblem(kModeItemLink, "k", "https://item.taobao.com/item.htm?ID=1", list),
               "请输入正确的宝贝链接,如http://item.taobao.com/item.htm?id=16421734568");
-    EXPECT_EQ(LineProblem(3, "k", "https://item.taobao.com/item.htm?id=1", list), std::nullopt);
-    EXPECT_EQ(LineProblem(3, "k", "http://item.taobao.com/中id=1", list), std::nullopt);
-    EXPECT_TRUE(LineProblem(1, "#k", "", list));
-    EXPECT_TRUE(LineProblem(1, "a\tb", "", list));
-    EXPECT_TRUE(LineProblem(2, "k", "http://x", list));
-    EXPECT_TRUE(LineProblem(2, "连衣裙", "深夜小铺", list));
-    EXPECT_EQ(LineProblem(2, "连衣裙", "深夜小铺", list, 0), std::nullopt);
-    EXPECT_EQ(LineProblem(1, "k", item, list), std::nullopt);  // mode 1 keeps no target
+    EXPECT_EQ(LineProblem(kModeItemLink, "k", "https://item.taobao.com/item.htm?id=1", list),
+              std::nullopt);
+    EXPECT_EQ(LineProblem(kModeItemLink, "k", "http://item.taobao.com/中id=1", list), std::nullopt);
+    EXPECT_TRUE(LineProblem(kModeKeyword, "#k", "", list));
+    EXPECT_TRUE(LineProblem(kModeKeyword, "a\tb", "", list));
+    EXPECT_TRUE(LineProblem(kModeSeller, "k", "http://x", list));
+    EXPECT_TRUE(LineProblem(kModeSeller, "连衣裙", "深夜小铺", list));
+    EXPECT_EQ(LineProblem(kModeSeller, "连衣裙", "深夜小铺", list, 0), std::nullopt);
+    EXPECT_EQ(LineProblem(kModeKeyword, "k", item, list), std::nullopt);  // mode 1 keeps no target
+    // A keyword that can't be sent whole is refused as the search refuses it.
+    EXPECT_EQ(LineProblem(kModeKeyword, "连衣裙😀", "", list),
+              "关键词中的“U+1F600”无法按 GBK 编码发送，请删去它。");
+    EXPECT_EQ(LineProblem(kModeSeller, std::string(1707, 'a'), "店", list),
+              "关键词太长：编码后超过 5119 字节，请缩短关键词。");
+}
+
+TEST_F(Tracking, HistoryRecordsThatCannotBePlacedInTimeAreSkippedWithOneWarning) {
+    const std::string k = R"({"keyword":"k","target":"店","mode":2,)";
+    Write("history.jsonl",
+          k +
+              R"("outcome":"found","rank":9,"checked_at":"2026-12-01T09:00:00+08:00"})"
+              "\n" +
+              k +
+              R"("outcome":"found","rank":1,"checked_at":"2099-01-01T09:00:00+08:00"})"
+              "\n" +
+              k +
+              R"("outcome":"found","rank":2})"
+              "\n" +
+              k +
+              R"("outcome":"found","rank":3,"checked_at":"yesterday"})"
+              "\n" +
+              k +
+              R"("outcome":"lost","rank":4,"checked_at":"2026-12-02T09:00:00+08:00"})"
+              "\n" +
+              k +
+              R"("outcome":"found","rank":7,"checked_at":"2026-12-03T09:00:00+08:00"})"
+              "\n");
+    std::vector<std::string> warnings;
+    RankHistory history([&](const std::string& w) { warnings.push_back(w); }, true);
+    std::string error;
+    ASSERT_TRUE(history.Load(File("history.jsonl"), error)) << error;
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find(": 4 records skipped"), std::string::npos) << warnings[0];
+    EXPECT_EQ(history.SkippedRecords(), 4);
+    EXPECT_EQ(history.RecordCount(), 2u);
+    const SummaryRecord* latest = history.Latest({"k", std::string("店")});
+    ASSERT_NE(latest, nullptr);
+    EXPECT_EQ(latest->previousRank, 9);
+    EXPECT_EQ(latest->bestRank, 7);
+}
+
+TEST_F(Tracking, BatchFilesSkipBlankLinesCapLongOnesAndTakeRegularFilesOnly) {
+    // A line of blanks and tabs is no search; an overlong one is a bad line
+    // with no text of its own, and a long comment is no line at all.
+    Write("batch.txt", "\xEF\xBB\xBF \t\xE3\x80\x80\t \nabc\n" + std::string(4097, 'x') + "\n#" +
+                           std::string(5000, '#') + "\n" + std::string(4096, 'y') + "\nend");
+    std::string error;
+    auto lines = ReadBatchFile(File("batch.txt"), error);
+    ASSERT_TRUE(lines) << error;
+    ASSERT_EQ(lines->size(), 4u);
+    EXPECT_EQ((*lines)[0].number, 2);
+    EXPECT_EQ((*lines)[0].keyword, "abc");
+    EXPECT_EQ((*lines)[1].number, 3);
+    EXPECT_EQ((*lines)[1].keyword, "");
+    EXPECT_NE((*lines)[1].problem.find("longer than 4096 bytes"), std::string::npos);
+    EXPECT_EQ((*lines)[2].keyword, std::string(4096, 'y'));
+    EXPECT_TRUE((*lines)[2].problem.empty());
+    EXPECT_EQ((*lines)[3].number, 6);
+    EXPECT_EQ((*lines)[3].keyword, "end");
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(File("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadBatchFile(File("fifo"), error));
+    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+    RankHistory history([](const std::string&) {});
+    EXPECT_FALSE(history.Load(File("fifo"), error));
+#endif
+}
+
+TEST(CsvCells, FormulasAreWrittenAsTextAndNumbersAsNumbers) {
+    SummaryRecord summary;
+    summary.keyword = "-连衣裙";
+    summary.target = "\t=1+2";
+    summary.outcome = CheckOutcome::Found;
+    summary.checkedAt = "\r@x";
+    summary.withHistory = true;
+    summary.rank = 7;
+    summary.change = -2;
+    EXPECT_EQ(FormatSummary(OutputFormat::Csv, summary),
+              "'-连衣裙,'\t=1+2,1,found,7,,,0,\"'\r@x\",,-2,\r\n");
+    summary.keyword = "+k";
+    EXPECT_EQ(FormatSummary(OutputFormat::Json, summary).substr(0, 15), "{\"keyword\":\"+k\"");
+    EXPECT_EQ(FormatSummary(OutputFormat::Tsv, summary).substr(0, 3), "+k\t");
+}
+
+TEST(CliExitStatus, StopOutranksALostRecordWhichOutranksTheWorstCheck) {
+    using Outcomes = std::vector<CheckOutcome>;
+    const CheckOutcome found = CheckOutcome::Found, rejected = CheckOutcome::FormRejected,
+                       failed = CheckOutcome::DownloadFailed;
+    const struct {
+        Outcomes outcomes;
+        bool stopRaised, recordLost;
+        int status;
+    } cases[] = {
+        {{}, false, false, 0},
+        {{found, CheckOutcome::NotFound, CheckOutcome::Finished, CheckOutcome::NoItems},
+         false,
+         false,
+         0},
+        {{found, rejected}, false, false, 2},
+        {{rejected, failed}, false, false, 3},
+        {{failed, rejected}, false, false, 3},
+        {{found, found}, true, false, 130},  // stopped between two checks
+        {{found, CheckOutcome::Stopped}, false, false, 130},
+        {{failed}, false, true, 4},
+        {{failed}, true, true, 130},
+    };
+    for (const auto& c : cases) {
+        cli::RunEnd end{c.outcomes, c.stopRaised, c.recordLost};
+        EXPECT_EQ(cli::BatchExitStatus(end), c.status)
+            << c.outcomes.size() << " checks, stop " << c.stopRaised << ", lost " << c.recordLost;
+    }
 }
 
 }  // namespace

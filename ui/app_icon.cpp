@@ -4,7 +4,7 @@
 
 #include <wx/msw/private.h>
 
-#include "resource.h"
+#include "../app/resource.h"
 
 namespace sorvik_app {
 

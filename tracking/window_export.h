@@ -1,0 +1,29 @@
+// What the tracker window exports for people to read in a spreadsheet: the
+// table's Chinese captions and words, times in the local time zone, CSV
+// that Excel opens with its Chinese intact (UTF-8 with a byte-order mark).
+// sorvik-cli keeps its field names and values for scripts.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "tracker_table.h"
+
+namespace sorvik {
+
+// The table's rows as CSV, under the table's captions, each time in the
+// local time zone ("2026-12-08 15:04").
+std::string TableAsCsv(const std::vector<TableRow>& rows,
+                       const std::vector<std::string>& checkedAt);
+
+// Every record of the history file at `path` as CSV: 检查时间, 关键词, 目标,
+// 方式, 结果, 排名, 页, 变化, 最佳, 结果数, 已读页数. Damaged lines are left
+// out. False, with `error` set, when the file can't be read.
+bool HistoryAsTable(const std::string& path, std::string& csv, std::string& error);
+
+// A file name for an export made at `now`: `stem` and the local date,
+// "排名_2026-12-09.csv".
+std::string DatedFileName(const std::string& stem, std::time_t now);
+
+}  // namespace sorvik
