@@ -13,7 +13,7 @@ namespace sorvik_app {
 
 DialogSeams::DialogSeams()
     : messageBox([](const wxString& text, const wxString& caption, wxWindow* owner) {
-          sorvik_ui::MessageBox(text, caption, wxOK | wxICON_EXCLAMATION, owner);
+          sorvik_ui::ShowMessageBox(text, caption, wxOK | wxICON_EXCLAMATION, owner);
       }),
       openLink([](const wxString& link) { wxLaunchDefaultBrowser(link); }),
       showAbout([](CAboutDlg& about) { about.ShowModal(); }),

@@ -88,6 +88,7 @@ AnalysisResult AnalyseResultPages(SearchWindow& window, const SearchLimits& limi
         if (state.m_stopRequested.load())
             return end(StopPath(window, runResult), SearchOutcome::Stopped);
 
+        window.PageLoading(state.m_pageNumber);
         const PageLoad load = LoadResultPage(state, page.NextPageUrl(), true, limits);
         runResult = load.tidyStatus;
         if (load.result == PageLoadResult::DownloadFailed) {

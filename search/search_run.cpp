@@ -56,6 +56,7 @@ std::int32_t RunSearch(SearchWindow& window, const SearchLimits& limits, SearchR
         result = check.rejection == FormRejection::BadItemLink ? -1 : 0;
     } else {
         state.m_searchUrl = BuildSearchUrl(state.m_keyword, std::time(nullptr));
+        window.PageLoading(1);
         const PageLoad first = LoadResultPage(state, state.m_searchUrl, false, limits);
         if (first.result == PageLoadResult::DownloadFailed) {
             window.ShowMessage(messages::FirstDownloadFailed());

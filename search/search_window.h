@@ -67,6 +67,9 @@ class SearchWindow {
     void EnableStartUnlessQueued();
     // Shows a modal message box and returns when the user has closed it.
     virtual void ShowMessage(const std::string& text) = 0;
+    // Result page `page` (1-based) starts downloading. Nothing by default:
+    // a front end that shows progress says which page is loading.
+    virtual void PageLoading(std::int32_t page) { (void)page; }
 
     // Shared with the search workers of this window (see search_run.h).
     const std::shared_ptr<WorkerTracker>& Workers() const { return m_workers; }

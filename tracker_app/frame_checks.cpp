@@ -46,6 +46,9 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     for (long row : rows) lines.push_back(m_list.Lines()[static_cast<std::size_t>(row)]);
     m_runRows = rows;
     m_runDone = 0;
+    m_runChecked = 0;
+    m_runFailed = 0;
+    m_firstFailure.clear();
 
     sorvik::SearchLimits limits;
     limits.maxPages = m_settings.pagesPerCheck;
@@ -61,8 +64,10 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
         if (!m_progressPending.exchange(true)) CallAfter(&TrackerFrame::OnCheckProgress);
     };
     events.checked = [this](std::size_t index, const sorvik::SummaryRecord& summary,
-                            bool recorded) {
-        CallAfter([this, index, summary, recorded] { OnLineChecked(index, summary, recorded); });
+                            const std::string& why, bool recorded) {
+        CallAfter([this, index, summary, why, recorded] {
+            OnLineChecked(index, summary, why, recorded);
+        });
     };
     events.finished = [this](bool stopped) {
         CallAfter([this, stopped] { OnChecksFinished(stopped); });
@@ -70,7 +75,7 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
 
     m_progress->SetRange(static_cast<int>(rows.size()) * m_settings.pagesPerCheck);
     m_progress->SetValue(0);
-    m_status->SetLabel(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
+    m_status->SetLabelText(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
     m_run =
         std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history, std::move(events));
     UpdateCommands();
@@ -92,15 +97,24 @@ void TrackerFrame::OnCheckProgress() {
         static_cast<int>(progress.runIndex) * pages + std::min(std::max(progress.page, 0), pages)));
     std::string what = line.keyword;
     if (!line.target.empty()) what += " · " + line.target;
-    m_status->SetLabel(U("正在检查 " + std::to_string(progress.runIndex + 1) + "/" +
-                         std::to_string(m_runRows.size()) + "：" + what + "  " + progress.status));
+    // The label's text as it is: a link's '&' is no mnemonic.
+    m_status->SetLabelText(U("正在检查 " + std::to_string(progress.runIndex + 1) + "/" +
+                             std::to_string(m_runRows.size()) + "：" + what + "  " +
+                             progress.status));
 }
 
-void TrackerFrame::OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord&,
-                                 bool recorded) {
+void TrackerFrame::OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord& summary,
+                                 const std::string& why, bool recorded) {
     if (runIndex >= m_runRows.size()) return;
     const long row = m_runRows[runIndex];
     m_runDone = runIndex + 1;
+    // A check that a stop cut short was not a check of the line.
+    if (summary.outcome != sorvik::CheckOutcome::Stopped) ++m_runChecked;
+    if (!sorvik::IsCompletedCheck(summary.outcome) &&
+        summary.outcome != sorvik::CheckOutcome::Stopped && m_runFailed++ == 0) {
+        m_firstFailure = "“" + summary.keyword + "”" + sorvik::OutcomeWords(summary.outcome);
+        if (!why.empty()) m_firstFailure += "：" + why;
+    }
     m_historySize = HistoryFileSize();
     m_progress->SetValue(
         std::min(m_progress->GetRange(), static_cast<int>(m_runDone) * m_settings.pagesPerCheck));
@@ -119,16 +133,21 @@ void TrackerFrame::OnChecksFinished(bool stopped) {
     const std::size_t total = m_runRows.size();
     m_runRows.clear();
     m_progress->SetValue(stopped ? m_progress->GetValue() : m_progress->GetRange());
-    m_status->SetLabel(U(stopped ? "检查已停止：已检查 " + std::to_string(m_runDone) + "/" +
-                                       std::to_string(total) + " 行，已完成的记录都已保存。"
-                                 : "检查完毕：" + std::to_string(total) + " 行。"));
+    std::string text = stopped ? "检查已停止：已检查 " + std::to_string(m_runChecked) + "/" +
+                                     std::to_string(total) + " 行"
+                               : "检查完毕：" + std::to_string(total) + " 行";
+    if (m_runFailed > 0)
+        text += "，其中 " + std::to_string(m_runFailed) + " 行失败（" + m_firstFailure +
+                (m_runFailed > 1 ? " 等" : "") + "）";
+    text += stopped ? "，已完成的记录都已保存。" : "。";
+    m_status->SetLabelText(U(text));
     UpdateCommands();
 }
 
 void TrackerFrame::OnStopCheck(wxCommandEvent&) {
     if (!m_run) return;
     m_run->Stop();
-    m_status->SetLabel(U("正在停止…"));
+    m_status->SetLabelText(U("正在停止…"));
 }
 
 void TrackerFrame::OnCharHook(wxKeyEvent& event) {

@@ -98,9 +98,16 @@ void TrackerFrame::OnEditLine(wxCommandEvent&) {
 void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
     const std::vector<long> rows = SelectedRows();
     if (m_run || rows.empty()) return;
+    // One line is named by its keyword and its target: several lines may
+    // share the keyword.
+    std::string named;
+    if (rows.size() == 1) {
+        const sorvik::BatchLine& line = m_list.Lines()[static_cast<std::size_t>(rows[0])];
+        named = "“" + line.keyword + "”";
+        if (!line.target.empty()) named += "（" + line.target + "）";
+    }
     const wxString question =
-        rows.size() == 1 ? U("删除“" + m_list.Lines()[static_cast<std::size_t>(rows[0])].keyword +
-                             "”这一行吗？\n它的检查记录保留在检查记录文件中。")
+        rows.size() == 1 ? U("删除" + named + "这一行吗？\n它的检查记录保留在检查记录文件中。")
                          : U("删除所选的 " + std::to_string(rows.size()) +
                              " 行吗？\n它们的检查记录保留在检查记录文件中。");
     if (!m_seams.ask(question, this) || !ListWritable()) return;

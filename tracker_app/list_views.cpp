@@ -2,6 +2,8 @@
 
 #include <wx/settings.h>
 
+#include <algorithm>
+
 #include "local_time.h"
 #include "summary.h"
 #include "ui_text.h"
@@ -17,16 +19,8 @@ const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 60, 40, 60, 5
 }  // namespace
 
 wxColour StateColour(sorvik::LineState state) {
-    switch (state) {
-        case sorvik::LineState::Failed:
-            return wxColour(200, 30, 30);
-        case sorvik::LineState::NeverChecked:
-            return wxColour(128, 128, 128);
-        case sorvik::LineState::NotRanked:
-            return wxColour(90, 90, 90);
-        case sorvik::LineState::Ranked:
-            break;
-    }
+    // Only a failed check stands out: grey would read as a disabled row.
+    if (state == sorvik::LineState::Failed) return wxColour(200, 30, 30);
     return wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT);
 }
 
@@ -41,6 +35,20 @@ LineTable::LineTable(wxWindow* parent)
         InsertColumn(static_cast<long>(i), U(sorvik::TableColumnCaption(column)),
                      number ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT, FromDIP(kTableWidths[i]));
     }
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter(&LineTable::FillWidth);
+    });
+}
+
+void LineTable::FillWidth() {
+    const int target = static_cast<int>(sorvik::TableColumn::Target);
+    int others = 0;
+    for (int i = 0; i < GetColumnCount(); ++i)
+        if (i != target) others += GetColumnWidth(i);
+    // A little short of the width, so that no horizontal scroll bar shows.
+    const int width = GetClientSize().GetWidth() - others - FromDIP(4);
+    SetColumnWidth(target, std::max(FromDIP(kTableWidths[target]), width));
 }
 
 void LineTable::SetRows(std::vector<sorvik::TableRow> rows) {
@@ -72,10 +80,15 @@ wxItemAttr* LineTable::OnGetItemAttr(long item) const {
 PastChecksList::PastChecksList(wxWindow* parent)
     : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxBORDER_SUNKEN) {
-    InsertColumn(0, U("检查时间"), wxLIST_FORMAT_LEFT, FromDIP(130));
-    InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, FromDIP(80));
-    InsertColumn(2, U("排名"), wxLIST_FORMAT_RIGHT, FromDIP(50));
-    InsertColumn(3, U("页"), wxLIST_FORMAT_RIGHT, FromDIP(40));
+    // Each column as wide as its widest text in the window's font, so that
+    // a failed check's outcome shows whole.
+    auto width = [this](const char* widest) {
+        return GetTextExtent(U(widest)).GetWidth() + FromDIP(20);
+    };
+    InsertColumn(0, U("检查时间"), wxLIST_FORMAT_LEFT, width("2026-12-08 23:59"));
+    InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, width("下载失败"));
+    InsertColumn(2, U("排名"), wxLIST_FORMAT_RIGHT, width("9999"));
+    InsertColumn(3, U("页"), wxLIST_FORMAT_RIGHT, width("100"));
     m_failed.SetTextColour(StateColour(sorvik::LineState::Failed));
 }
 
@@ -83,6 +96,12 @@ void PastChecksList::SetChecks(std::vector<sorvik::CheckPoint> checks) {
     m_checks = std::move(checks);
     SetItemCount(static_cast<long>(m_checks.size()));
     Refresh();
+}
+
+int PastChecksList::FittingWidth() const {
+    int width = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this) + FromDIP(8);
+    for (int i = 0; i < GetColumnCount(); ++i) width += GetColumnWidth(i);
+    return width;
 }
 
 const sorvik::CheckPoint& PastChecksList::CheckAt(long item) const {

@@ -30,6 +30,9 @@ class LineTable : public wxListCtrl {
     wxItemAttr* OnGetItemAttr(long item) const override;
 
   private:
+    // Widens the target column so that the columns fill the table's width.
+    void FillWidth();
+
     std::vector<sorvik::TableRow> m_rows;
     mutable wxItemAttr m_attr;
 };
@@ -40,6 +43,8 @@ class PastChecksList : public wxListCtrl {
 
     // Shows `checks` (in time order) newest first.
     void SetChecks(std::vector<sorvik::CheckPoint> checks);
+    // The width that shows every column whole, with room for a scroll bar.
+    int FittingWidth() const;
 
   protected:
     wxString OnGetItemText(long item, long column) const override;

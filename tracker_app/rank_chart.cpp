@@ -74,7 +74,15 @@ void RankChart::SetChecks(std::vector<sorvik::CheckPoint> checks, Hint whenEmpty
 
 wxString RankChart::HintText() const {
     if (!m_checks.empty()) return wxString();
-    return U(m_hint == Hint::NoChecksYet ? "还没有检查记录" : "选择一行查看排名变化");
+    switch (m_hint) {
+        case Hint::NoChecksYet:
+            return U("还没有检查记录");
+        case Hint::NoLines:
+            return U("列表还是空的：点“添加”（Ctrl+N）加入关键词，或用“文件 → 导入列表”导入。");
+        case Hint::SelectLine:
+            break;
+    }
+    return U("选择一行查看排名变化");
 }
 
 void RankChart::Relayout() {

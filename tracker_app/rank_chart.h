@@ -24,6 +24,7 @@ class RankChart : public wxPanel {
     enum class Hint {
         SelectLine,   // "选择一行查看排名变化": no line is selected
         NoChecksYet,  // "还没有检查记录": the selected line was never checked
+        NoLines,      // how to begin: the list has no lines
     };
 
     explicit RankChart(wxWindow* parent, wxWindowID id = wxID_ANY);

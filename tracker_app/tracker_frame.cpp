@@ -14,6 +14,7 @@
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 
@@ -56,6 +57,13 @@ TrackerFrame::TrackerFrame(const std::string& dataFolder, TrackerSeams seams)
     Bind(wxEVT_ACTIVATE, &TrackerFrame::OnActivate, this);
     LoadFiles();
     FillTable();
+    // The first line is selected, so its chart shows and the arrows move
+    // from it.
+    if (!m_list.Lines().empty()) {
+        m_table->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                              wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        ShowSelectedHistory();
+    }
     UpdateCommands();
     ShowIdleStatus();
     Centre();
@@ -149,6 +157,13 @@ void TrackerFrame::BuildControls() {
     m_table->Bind(wxEVT_LIST_ITEM_SELECTED, &TrackerFrame::OnSelectionChanged, this);
     m_table->Bind(wxEVT_LIST_ITEM_DESELECTED, &TrackerFrame::OnSelectionChanged, this);
     m_table->Bind(wxEVT_LIST_ITEM_ACTIVATED, &TrackerFrame::OnLineActivated, this);
+    // An arrow key that moves the focus with nothing selected selects the
+    // row it lands on, as a list of one's own files does.
+    m_table->Bind(wxEVT_LIST_ITEM_FOCUSED, [this](wxListEvent& event) {
+        event.Skip();
+        if (event.GetIndex() >= 0 && m_table->GetSelectedItemCount() == 0)
+            m_table->SetItemState(event.GetIndex(), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    });
     m_table->Bind(wxEVT_KEY_DOWN, &TrackerFrame::OnTableKey, this);
 
     auto* below = new wxSplitterWindow(splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -160,6 +175,19 @@ void TrackerFrame::BuildControls() {
     below->SetSashGravity(1.0);
     splitter->SplitHorizontally(m_table, below);
     splitter->SetSashGravity(0.5);
+    m_split = splitter;
+    // Where the user puts the split between the table and the chart is kept.
+    splitter->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, [this](wxSplitterEvent& event) {
+        event.Skip();
+        const int height = m_split->GetClientSize().GetHeight();
+        if (height <= 0) return;
+        const int percent = std::clamp(event.GetSashPosition() * 100 / height, 20, 60);
+        if (percent == m_settings.tablePercent) return;
+        m_settings.tablePercent = percent;
+        std::string error;
+        if (m_folderWritable && !m_files.WriteSettings(m_settings, error))
+            Message(U("无法保存设置：" + error));
+    });
 
     m_progress = new wxGauge(panel, wxID_ANY, 100, wxDefaultPosition, wxSize(FromDIP(220), -1));
     m_status = new wxStaticText(panel, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
@@ -174,12 +202,16 @@ void TrackerFrame::BuildControls() {
     top->Add(progress, wxSizerFlags().Expand().Border(wxALL, gap));
     panel->SetSizer(top);
 
-    // The table above and the history below share the height; the past
-    // checks take a fixed width beside the chart.
+    // The table above and the history below share the height as the user
+    // last left them (the chart 60% at first); the past checks take the
+    // width of their columns beside the chart.
     Layout();
     panel->Layout();
-    splitter->SetSashPosition(splitter->GetClientSize().GetHeight() * 45 / 100);
-    below->SetSashPosition(below->GetClientSize().GetWidth() - FromDIP(320));
+    below->SetSashPosition(below->GetClientSize().GetWidth() - m_pastChecks->FittingWidth());
+}
+
+void TrackerFrame::PlaceSplit() {
+    m_split->SetSashPosition(m_split->GetClientSize().GetHeight() * m_settings.tablePercent / 100);
 }
 
 void TrackerFrame::Message(const wxString& text) {
@@ -195,6 +227,7 @@ void TrackerFrame::LoadFiles() {
     }
     m_settings = m_files.ReadSettings();
     m_pages->SetValue(m_settings.pagesPerCheck);
+    PlaceSplit();
 
     if (m_list.Load(error)) {
         std::string unusable;
@@ -304,8 +337,9 @@ void TrackerFrame::ShowSelectedHistory() {
     if (rows.size() == 1) {
         if (const auto key = KeyOf(rows[0])) checks = m_history->Checks(*key);
     }
-    m_chart->SetChecks(
-        checks, rows.size() == 1 ? RankChart::Hint::NoChecksYet : RankChart::Hint::SelectLine);
+    m_chart->SetChecks(checks, m_list.Lines().empty() ? RankChart::Hint::NoLines
+                               : rows.size() == 1     ? RankChart::Hint::NoChecksYet
+                                                      : RankChart::Hint::SelectLine);
 
     m_pastChecks->SetChecks(std::move(checks));
 }
@@ -334,8 +368,11 @@ void TrackerFrame::UpdateCommands() {
 }
 
 void TrackerFrame::ShowIdleStatus() {
-    m_status->SetLabel(
-        U("共 " + std::to_string(m_list.Lines().size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
+    // F5 is named only when there is something to check.
+    m_status->SetLabelText(
+        m_list.Lines().empty()
+            ? U("列表是空的。Ctrl+N 添加一行，或从“文件 → 导入列表”导入。")
+            : U("共 " + std::to_string(m_list.Lines().size()) + " 行。F5 全部检查，Ctrl+N 添加。"));
 }
 
 }  // namespace sorvik_tracker

@@ -28,6 +28,7 @@ class wxSpinCtrl;
 class wxSpinEvent;
 class wxStaticText;
 class wxButton;
+class wxSplitterWindow;
 
 namespace sorvik_tracker {
 
@@ -72,6 +73,7 @@ class TrackerFrame : public wxFrame {
   private:
     void BuildMenus();
     void BuildControls();
+    void PlaceSplit();
     void LoadFiles();
     void LoadHistory();
     std::uintmax_t HistoryFileSize() const;
@@ -117,7 +119,8 @@ class TrackerFrame : public wxFrame {
 
     // What the check run reports, on the window thread.
     void OnCheckProgress();
-    void OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord& summary, bool recorded);
+    void OnLineChecked(std::size_t runIndex, const sorvik::SummaryRecord& summary,
+                       const std::string& why, bool recorded);
     void OnChecksFinished(bool stopped);
 
     sorvik::TrackerFiles m_files;
@@ -133,7 +136,10 @@ class TrackerFrame : public wxFrame {
     // The check that runs, and the table rows of its lines in run order.
     std::unique_ptr<sorvik::CheckRun> m_run;
     std::vector<long> m_runRows;
-    std::size_t m_runDone = 0;
+    std::size_t m_runDone = 0;     // lines whose check has ended
+    std::size_t m_runChecked = 0;  // of them, those not cut short by a stop
+    std::size_t m_runFailed = 0;   // of them, those that failed
+    std::string m_firstFailure;    // which line failed first, and why
     bool m_closing = false;
 
     // The latest progress of the running check, handed from the worker to
@@ -155,6 +161,7 @@ class TrackerFrame : public wxFrame {
     wxStaticText* m_status = nullptr;
     wxSpinCtrl* m_pages = nullptr;
     wxButton* m_stopButton = nullptr;
+    wxSplitterWindow* m_split = nullptr;  // the table above, the history below
 };
 
 }  // namespace sorvik_tracker

@@ -17,11 +17,12 @@ wxString TrackerTitle() {
 
 TrackerSeams::TrackerSeams()
     : message([](const wxString& text, wxWindow* owner) {
-          sorvik_ui::MessageBox(text, TrackerTitle(), wxOK | wxICON_EXCLAMATION, owner);
+          sorvik_ui::ShowMessageBox(text, TrackerTitle(), wxOK | wxICON_EXCLAMATION, owner);
       }),
       ask([](const wxString& question, wxWindow* owner) {
-          return sorvik_ui::MessageBox(question, TrackerTitle(),
-                                       wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, owner) == wxYES;
+          return sorvik_ui::ShowMessageBox(question, TrackerTitle(),
+                                           wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
+                                           owner) == wxYES;
       }),
       chooseFile([](const wxString& title, const wxString& wildcard, const wxString& defaultName,
                     bool save, wxWindow* owner) {

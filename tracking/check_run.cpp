@@ -21,6 +21,12 @@ class CheckRun::LineWindow : public CheckWindow {
         if (m_run.m_events.progress)
             m_run.m_events.progress(m_index, GbkToUtf8(gbkText), State().m_pageNumber);
     }
+    // While a page downloads the status still tells of the page before:
+    // the progress names the page that is loading, the pages before it done.
+    void PageLoading(std::int32_t page) override {
+        if (m_run.m_events.progress)
+            m_run.m_events.progress(m_index, "正在下载第" + std::to_string(page) + "页…", page - 1);
+    }
 
   private:
     CheckRun& m_run;
@@ -62,7 +68,7 @@ void CheckRun::Run() {
     // (a folder that can't be written then fails the download, which says
     // why).
     std::string ignored;
-    const std::unique_ptr<RunFolder> folder = RunFolder::Create(".", ignored);
+    std::unique_ptr<RunFolder> folder = RunFolder::Create(".", ignored);
     bool stopped = false;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_stopWanted.load()) {
@@ -85,9 +91,14 @@ void CheckRun::Run() {
         });
         if (check.result.stopRequested) stopped = true;
         const bool recorded = m_history->Record(check.summary);
-        if (m_events.checked) m_events.checked(i, check.summary, recorded);
+        const std::string why = !check.result.report.downloadFailure.empty()
+                                    ? check.result.report.downloadFailure
+                                    : m_lines[i].problem;
+        if (m_events.checked) m_events.checked(i, check.summary, why, recorded);
         if (stopped) break;
     }
+    // Gone before the run says it has ended.
+    folder.reset();
     if (m_events.finished) m_events.finished(stopped || m_stopWanted.load());
     std::lock_guard<std::mutex> lock(m_endLock);
     m_ended = true;

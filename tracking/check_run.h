@@ -27,9 +27,12 @@ class CheckRun {
         // in its status line while reading result page `page`.
         std::function<void(std::size_t index, const std::string& statusUtf8, int page)> progress;
         // The check of line `index` ended as `summary` (with its history
-        // fields); `recorded` is false when the history file could not be
-        // written.
-        std::function<void(std::size_t index, const SummaryRecord& summary, bool recorded)> checked;
+        // fields); `why` says why a failed check failed (the download's
+        // failure, or the line's problem), else empty; `recorded` is false
+        // when the history file could not be written.
+        std::function<void(std::size_t index, const SummaryRecord& summary, const std::string& why,
+                           bool recorded)>
+            checked;
         // The run has ended: every line checked, or stopped.
         std::function<void(bool stopped)> finished;
     };

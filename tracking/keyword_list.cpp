@@ -67,7 +67,7 @@ ListChange KeywordList::Add(BatchLine line, std::string& error) {
     return Save(std::move(lines), error);
 }
 
-ListChange KeywordList::Replace(std::size_t index, BatchLine line, std::string& error) {
+std::optional<ListChange> KeywordList::StaleOrUnreadable(std::string& error) {
     switch (ReloadIfChanged(error)) {
         case Reread::Failed:
             return ListChange::NotSaved;
@@ -76,6 +76,11 @@ ListChange KeywordList::Replace(std::size_t index, BatchLine line, std::string& 
         case Reread::Unchanged:
             break;
     }
+    return std::nullopt;
+}
+
+ListChange KeywordList::Replace(std::size_t index, BatchLine line, std::string& error) {
+    if (const std::optional<ListChange> stale = StaleOrUnreadable(error)) return *stale;
     if (index >= m_lines.size()) return ListChange::ReadAgain;
     std::vector<BatchLine> lines = m_lines;
     line.number = lines[index].number;
@@ -84,14 +89,7 @@ ListChange KeywordList::Replace(std::size_t index, BatchLine line, std::string& 
 }
 
 ListChange KeywordList::Remove(std::vector<std::size_t> indices, std::string& error) {
-    switch (ReloadIfChanged(error)) {
-        case Reread::Failed:
-            return ListChange::NotSaved;
-        case Reread::ReadAgain:
-            return ListChange::ReadAgain;
-        case Reread::Unchanged:
-            break;
-    }
+    if (const std::optional<ListChange> stale = StaleOrUnreadable(error)) return *stale;
     // From the highest down, so that each removal leaves the places of the
     // lines still to be removed as they were.
     std::sort(indices.rbegin(), indices.rend());

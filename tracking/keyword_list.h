@@ -50,6 +50,10 @@ class KeywordList {
     // but can't be read.
     enum class Reread { Unchanged, ReadAgain, Failed };
     Reread ReloadIfChanged(std::string& error);
+    // Why a change of lines chosen by their places can't be made: the file
+    // changed on disk (the places may name other lines now), or it can't be
+    // read. No value when the list is as it was.
+    std::optional<ListChange> StaleOrUnreadable(std::string& error);
 
     // Appends `line` (its number cleared).
     ListChange Add(BatchLine line, std::string& error);

@@ -12,6 +12,20 @@ namespace sorvik {
 namespace {
 
 constexpr const char* kPagesKey = "pages_per_check=";
+constexpr const char* kTableKey = "table_height_percent=";
+
+// The whole number after `key` at the start of `line`, when it is one of
+// at most three digits from `least` to `most`.
+std::optional<int> SettingValue(const std::string& line, const char* key, int least, int most) {
+    if (line.rfind(key, 0) != 0) return std::nullopt;
+    const std::string value = line.substr(std::char_traits<char>::length(key));
+    if (value.empty() || value.size() > 3 ||
+        value.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int number = std::stoi(value);
+    if (number < least || number > most) return std::nullopt;
+    return number;
+}
 
 }  // namespace
 
@@ -57,22 +71,20 @@ TrackerSettings TrackerFiles::ReadSettings() const {
         std::string line = text->substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind(kPagesKey, 0) != 0) continue;
-        const std::string value = line.substr(std::char_traits<char>::length(kPagesKey));
-        if (value.empty() || value.size() > 3 ||
-            value.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const int pages = std::stoi(value);
-        if (pages >= 1 && pages <= kMaxPagesPerCheck) settings.pagesPerCheck = pages;
+        if (const auto pages = SettingValue(line, kPagesKey, 1, kMaxPagesPerCheck))
+            settings.pagesPerCheck = *pages;
+        if (const auto percent = SettingValue(line, kTableKey, 20, 60))
+            settings.tablePercent = *percent;
     }
     return settings;
 }
 
 bool TrackerFiles::WriteSettings(const TrackerSettings& settings, std::string& error) const {
-    return WriteFileWhole(
-        SettingsFile(),
-        "[tracker]\n" + std::string(kPagesKey) + std::to_string(settings.pagesPerCheck) + "\n",
-        error);
+    return WriteFileWhole(SettingsFile(),
+                          "[tracker]\n" + std::string(kPagesKey) +
+                              std::to_string(settings.pagesPerCheck) + "\n" + kTableKey +
+                              std::to_string(settings.tablePercent) + "\n",
+                          error);
 }
 
 }  // namespace sorvik

@@ -15,6 +15,9 @@ namespace sorvik {
 
 struct TrackerSettings {
     int pagesPerCheck = 10;  // result pages read at most per check
+    // The share of the height the table takes above the chart, in percent
+    // (20 to 60): the chart has at least 40% by default.
+    int tablePercent = 40;
 };
 
 // The most pages per check the window lets a user choose.

@@ -63,7 +63,7 @@ wxString NoLabel() {
     return wxString::FromUTF8("否(&N)");
 }
 
-int MessageBox(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
+int ShowMessageBox(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
     wxMessageDialog dialog(parent, text, caption, style);
 #ifndef __WXMSW__
     // Windows' own message box speaks the system's language; GTK's takes

@@ -31,7 +31,7 @@ wxString NoLabel();      // 否(&N)
 // icon), with the labels above where the toolkit would take English ones
 // (GTK; Windows' message box is in the system's language). Returns wxOK, wxYES or wxNO as
 // wxMessageBox does (wxCANCEL when closed without an answer).
-int MessageBox(const wxString& text, const wxString& caption, long style, wxWindow* parent);
+int ShowMessageBox(const wxString& text, const wxString& caption, long style, wxWindow* parent);
 
 // The OK and Cancel buttons of a dialog, with the labels above.
 wxStdDialogButtonSizer* OkCancelButtons(wxWindow* dialog);

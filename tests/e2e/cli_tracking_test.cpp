@@ -387,7 +387,7 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
     dir.Write("plain", "");
     std::filesystem::create_directory(dir.File("folder"));
     std::filesystem::create_hard_link(dir.File("good.txt"), dir.File("linked.txt"));
-    const std::vector<std::vector<std::string>> cases = {
+    std::vector<std::vector<std::string>> cases = {
         {"--batch", "missing.txt"},
         {"--batch", "gbk.txt"},
         {"--batch", "folder"},
@@ -410,10 +410,13 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
         {"--batch", "good.txt", "--output", "./config.txt"},
         {"--batch", "good.txt", "--output", "data.html"},
         {"--batch", "good.txt", "--history", "folder/../data_backup.html"},
-        // A FIFO would be waited on for ever.
-        {"--batch", "fifo"},
-        {"--batch", "good.txt", "--history", "fifo"},
     };
+    // A FIFO would be waited on for ever. (Windows has none: the Windows
+    // build under Wine, SORVIK_TEST_CLI, sees this one as a plain file.)
+    const char* other = std::getenv("SORVIK_TEST_CLI");
+    if (!other || !*other)
+        cases.insert(cases.end(),
+                     {{"--batch", "fifo"}, {"--batch", "good.txt", "--history", "fifo"}});
     auto listing = [&] {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))

@@ -8,6 +8,7 @@
 #include <wx/listctrl.h>
 #include <wx/radiobox.h>
 #include <wx/spinctrl.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
@@ -168,8 +169,14 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     demo.reset();
     setenv("SORVIK_SEARCH_HOST", host.c_str(), 1);
     setenv("SORVIK_ITEM_HOST", host.c_str(), 1);
+    // The window opens with its first line selected, its chart shown.
+    EXPECT_EQ(frame->Table()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 0);
+    EXPECT_EQ(frame->Chart()->CurrentLayout().marks.size(), 1u);
     ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Outcome), "下载失败");
+    // Every line failed: the status says how many, which and why.
+    const std::string failed = frame->StatusText()->GetLabelText().utf8_string();
+    EXPECT_EQ(failed.rfind("检查完毕：3 行，其中 3 行失败（“连衣裙”下载失败：", 0), 0u) << failed;
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Rank), "");
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::BestRank), "57");
     demo = std::make_unique<DemoMarket>(std::vector<std::string>{"--port", port});
@@ -196,6 +203,18 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     EXPECT_EQ(chart.bestRank, 57);
     EXPECT_TRUE(chart.segments.empty());  // the failed check breaks the line
     ASSERT_EQ(frame->PastChecks()->GetItemCount(), 3);
+    // Every column of the past checks shows whole beside the chart, and the
+    // chart has at least 40% of the window's height.
+    wxListCtrl* past = frame->PastChecks();
+    int columns = 0;
+    for (int column = 0; column < past->GetColumnCount(); ++column) {
+        columns += past->GetColumnWidth(column);
+        EXPECT_GT(past->GetColumnWidth(column),
+                  past->GetTextExtent(past->GetItemText(1, column)).GetWidth())
+            << column;
+    }
+    EXPECT_LE(columns, past->GetClientSize().GetWidth());
+    EXPECT_GE(frame->Chart()->GetSize().GetHeight() * 10, frame->GetClientSize().GetHeight() * 4);
     EXPECT_EQ(frame->PastChecks()->GetItemText(0, 1).utf8_string(), "找到");
     EXPECT_EQ(frame->PastChecks()->GetItemText(1, 1).utf8_string(), "下载失败");
 
@@ -301,6 +320,10 @@ TEST_F(Tracker, StopAndClosingDuringAStalledCheckEndAtOnceAndKeepTheRecords) {
     EXPECT_EQ(Cell(*frame, 0, sorvik::TableColumn::Outcome), "已停止");
     EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Outcome), "未检查");
     EXPECT_EQ(log.Requests(), 2u);
+    // The line that was cut short was not checked.
+    EXPECT_EQ(
+        frame->StatusText()->GetLabelText().utf8_string().rfind("检查已停止：已检查 0/2 行", 0), 0u)
+        << frame->StatusText()->GetLabelText().utf8_string();
 
     // Closing during the next check: the window is gone within a second,
     // and the stopped check is recorded after the first one.
@@ -332,6 +355,10 @@ TEST_F(Tracker, FilesThatCannotBeUsedAreReportedAndKept) {
         EXPECT_NE(m_person.messages[0].find("无法读取关键词列表"), std::string::npos);
         EXPECT_NE(m_person.messages[1].find("1 行已损坏"), std::string::npos);
         EXPECT_EQ(frame.Table()->GetItemCount(), 0);
+        // An empty list: how to begin, and no word of F5.
+        const std::string status = frame.StatusText()->GetLabelText().utf8_string();
+        EXPECT_NE(status.find("Ctrl+N"), std::string::npos) << status;
+        EXPECT_EQ(status.find("F5"), std::string::npos) << status;
     }
     // The list was put aside whole, the history left as it was.
     int aside = 0;

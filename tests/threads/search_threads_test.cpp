@@ -329,7 +329,8 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
         std::lock_guard<std::mutex> guard(lock);
         progress.push_back(std::to_string(index) + ":" + std::to_string(page) + ":" + status);
     };
-    events.checked = [&](std::size_t index, const SummaryRecord& summary, bool recorded) {
+    events.checked = [&](std::size_t index, const SummaryRecord& summary, const std::string&,
+                         bool recorded) {
         std::lock_guard<std::mutex> guard(lock);
         outcomes.push_back(std::to_string(index) + ":" + CheckOutcomeName(summary.outcome) + ":" +
                            std::to_string(summary.rank.value_or(0)) + (recorded ? "" : "!"));
@@ -358,10 +359,13 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - stop, 3s);  // the page was not waited for
     EXPECT_EQ(finished, 2);
     EXPECT_EQ(outcomes, (std::vector<std::string>{"0:found:5", "1:stopped:0"}));
-    // Each check empties its status line first.
-    ASSERT_GE(progress.size(), 2u);
+    // Each check empties its status line first; a page that downloads is
+    // named while it loads, the pages before it counted done.
+    ASSERT_GE(progress.size(), 3u);
     EXPECT_EQ(progress[0], "0:0:");
-    EXPECT_EQ(progress[1], "0:1:查找进度:1/120 第1页");
+    EXPECT_EQ(progress[1], "0:0:正在下载第1页…");
+    EXPECT_EQ(progress[2], "0:1:查找进度:1/120 第1页");
+    EXPECT_NE(std::find(progress.begin(), progress.end(), "1:1:正在下载第2页…"), progress.end());
     EXPECT_EQ(progress.back(), "1:2:查找进度:40/120 第1页 -> 已停止查询");
     EXPECT_EQ(history->RecordCount(), 2u);
     EXPECT_EQ(history->Latest({"abc", std::string("店5")})->rank, 5);

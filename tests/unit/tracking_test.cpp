@@ -195,10 +195,12 @@ TEST_F(Tracking, TheListAndTheSettingsAreWrittenWholeAndReadBack) {
         EXPECT_EQ((*read)[i].Mode(), static_cast<int>(i) + 1);
     }
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
-    ASSERT_TRUE(files.WriteSettings({25}, error)) << error;
+    ASSERT_TRUE(files.WriteSettings({25, 55}, error)) << error;
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 25);
-    Write("data/sorvik/tracker.ini", "pages_per_check=0\n");
+    EXPECT_EQ(files.ReadSettings().tablePercent, 55);
+    Write("data/sorvik/tracker.ini", "pages_per_check=0\ntable_height_percent=90\n");
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
+    EXPECT_EQ(files.ReadSettings().tablePercent, 40);
     // Nothing is left beside the files.
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(m_dir / "data/sorvik"))
