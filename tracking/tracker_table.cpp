@@ -2,6 +2,8 @@
 
 #include "form_check.h"
 #include "gbk_text.h"
+#include "messages.h"
+#include "search_address.h"
 #include "search_form.h"
 #include "summary.h"
 
@@ -127,6 +129,29 @@ std::string RowsAsTsv(const std::vector<TableRow>& rows) {
     return text;
 }
 
+namespace {
+
+// The dialog's message for a link it can't use, and what is wrong with
+// this one: a browser's https link is taken too, so the example shows it,
+// and a link of another host is named as such.
+std::string BadLinkProblem(const std::string& link) {
+    std::string problem = GbkToUtf8(messages::BadItemLink()) +
+                          "\n\n可以直接从浏览器复制，如 https://" + ItemHost() +
+                          "/item.htm?id=16421734568";
+    const std::size_t scheme = link.find("://");
+    if (scheme != std::string::npos) {
+        const std::string rest = link.substr(scheme + 3);
+        const std::string host = rest.substr(0, rest.find_first_of("/?#"));
+        if (!host.empty() && host != ItemHost())
+            problem += "。\n这个链接的网站是 " + host + "，宝贝链接应在 " + ItemHost() + " 上";
+        else if (link.find("id=") == std::string::npos)
+            problem += "。\n这个链接里没有宝贝 id（id=…）";
+    }
+    return problem + "。";
+}
+
+}  // namespace
+
 std::optional<std::string> LineProblem(SearchMode mode, const std::string& keyword,
                                        const std::string& target,
                                        const std::vector<BatchLine>& list,
@@ -137,6 +162,7 @@ std::optional<std::string> LineProblem(SearchMode mode, const std::string& keywo
     const FormCheck check =
         ValidateForm(mode, mode == kModeItemLink ? GbkForm(keyword, "", FormItemLink(kept))
                                                  : GbkForm(keyword, kept, ""));
+    if (check.rejection == FormRejection::BadItemLink) return BadLinkProblem(kept);
     if (check.rejection != FormRejection::None) return GbkToUtf8(check.message);
     // What the list file can't hold.
     if ((keyword + kept).find_first_of("\t\r\n") != std::string::npos)

@@ -141,6 +141,9 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     }
     ASSERT_EQ(m_person.messages.size(), 1u);
     EXPECT_EQ(m_person.messages[0].rfind("请输入正确的宝贝链接,如http://" + host, 0), 0u);
+    // The tracker's form says what is wrong with the link, and that https is fine.
+    EXPECT_NE(m_person.messages[0].find("这个链接的网站是 elsewhere"), std::string::npos);
+    EXPECT_NE(m_person.messages[0].find("https://" + host + "/item.htm"), std::string::npos);
     ASSERT_EQ(frame->Table()->GetItemCount(), 3);
     EXPECT_EQ(FileText(DataFile("keywords.txt")),
               "连衣裙\n连衣裙\t深夜小铺\n连衣裙\t" + link + "\n");

@@ -283,8 +283,11 @@ TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
     EXPECT_EQ(LineProblem(kModeKeyword, "", "", list), "关键词不能为空");
     EXPECT_EQ(LineProblem(kModeSeller, "k", "", list), "关键词和用户名不能为空");
     EXPECT_EQ(LineProblem(kModeItemLink, "k", "", list), "关键词和宝贝链接不能为空");
+    // The dialog's message, then what is wrong with this link.
     EXPECT_EQ(LineProblem(kModeItemLink, "k", "https://item.taobao.com/item.htm?ID=1", list),
-              "请输入正确的宝贝链接,如http://item.taobao.com/item.htm?id=16421734568");
+              "请输入正确的宝贝链接,如http://item.taobao.com/item.htm?id=16421734568\n\n"
+              "可以直接从浏览器复制，如 https://item.taobao.com/item.htm?id=16421734568。\n"
+              "这个链接里没有宝贝 id（id=…）。");
     EXPECT_EQ(LineProblem(kModeItemLink, "k", "https://item.taobao.com/item.htm?id=1", list),
               std::nullopt);
     EXPECT_EQ(LineProblem(kModeItemLink, "k", "http://item.taobao.com/中id=1", list), std::nullopt);
