@@ -19,7 +19,7 @@ bool CsorvikApp::OnInit() {
 }
 
 int CsorvikApp::OnRun() {
-    CsorvikDlg dlg(nullptr);
+    sorvik_app::CsorvikDlg dlg(nullptr);
     SetTopWindow(&dlg);
     dlg.ShowModal();
     // Closing gave a running search 500 ms to notice the stop flag. A worker

@@ -85,6 +85,8 @@ wxString AboutEntryText() {
 }  // namespace
 
 // clang-format off
+namespace sorvik_app {
+
 wxBEGIN_EVENT_TABLE(CsorvikDlg, wxDialog)
 #ifndef __WXMSW__
     // GTK has no window menu of the program's own; the background's context
@@ -361,3 +363,5 @@ std::string CsorvikDlg::ReadStatusLine() {
 void CsorvikDlg::RunExclusive(const std::function<void()>& op) {
     m_bridge->Run(op);
 }
+
+}  // namespace sorvik_app

@@ -21,15 +21,14 @@ class wxMenu;
 class wxTextCtrl;
 
 namespace sorvik_app {
+
 class WindowThreadBridge;
-}
 
 class CsorvikDlg : public wxDialog, public sorvik::SearchWindow {
   public:
     // Builds the dialog and initialises it; shows the About box (through
     // `seams.showAbout`) before the dialog itself is ever shown.
-    explicit CsorvikDlg(wxWindow* parent,
-                        sorvik_app::DialogSeams seams = sorvik_app::DialogSeams());
+    explicit CsorvikDlg(wxWindow* parent, DialogSeams seams = DialogSeams());
     // Waits for a search worker that still uses the dialog's state.
     ~CsorvikDlg() override;
 
@@ -81,8 +80,10 @@ class CsorvikDlg : public wxDialog, public sorvik::SearchWindow {
     wxListCtrl* m_listResults = nullptr;
     wxButton* m_btnStart = nullptr;
 
-    sorvik_app::DialogSeams m_seams;
-    std::shared_ptr<sorvik_app::WindowThreadBridge> m_bridge;
+    DialogSeams m_seams;
+    std::shared_ptr<WindowThreadBridge> m_bridge;
 
     wxDECLARE_EVENT_TABLE();
 };
+
+}  // namespace sorvik_app

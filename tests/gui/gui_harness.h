@@ -18,9 +18,13 @@ class wxWindow;
 class wxDialog;
 class wxListCtrl;
 class wxTextCtrl;
+namespace sorvik_app {
 class CsorvikDlg;
+}
 
 namespace gui_test {
+
+using sorvik_app::CsorvikDlg;
 
 // Dispatches pending toolkit and wx events for `ms` milliseconds.
 void Pump(int ms);

@@ -28,6 +28,8 @@
 
 namespace {
 
+using sorvik_app::CsorvikDlg;
+
 // Lets the toolkit lay out and draw what was just shown.
 void Settle(int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
