@@ -1,6 +1,7 @@
 // Byte searches over GBK text. The first byte of the input gives the length
 // of the needle that follows it (0 to 8 bytes), the rest is the text; the
-// text is also searched from a later character boundary and read as a link.
+// text is also searched from a later character boundary and read as a link,
+// whose item id is worked out again the slow way.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -71,14 +72,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!starts.empty()) CheckFind(text, starts, needle, starts[starts.size() / 2]);
     CheckFind(text, starts, needle, text.size());
 
-    // The item id is everything after the first "id=" that starts a character.
+    // The item id is the value of the "id" parameter: after the first "id="
+    // on a character start that begins the text or follows '?' or '&' (else
+    // after the first "id=" at all), up to the next '&' or '#' on a
+    // character start, or the end.
     const std::optional<std::string> id = sorvik::ItemIdOf(text);
-    const std::size_t at = ExpectedFind(text, starts, "id=", 0);
+    std::size_t at = std::string::npos, first = std::string::npos;
+    for (std::size_t start : starts) {
+        if (text.compare(start, 3, "id=") != 0) continue;
+        if (first == std::string::npos) first = start;
+        if (start == 0 || text[start - 1] == '?' || text[start - 1] == '&') {
+            at = start;
+            break;
+        }
+    }
+    if (at == std::string::npos) at = first;
     if (at == std::string::npos) {
         FUZZ_CHECK(!id, "an id without \"id=\": " + *id);
     } else {
-        FUZZ_CHECK(id && *id == text.substr(at + 3),
-                   "not the rest after id= at " + std::to_string(at));
+        std::size_t end = text.size();
+        for (std::size_t start : starts)
+            if (start >= at + 3 && (text[start] == '&' || text[start] == '#')) {
+                end = start;
+                break;
+            }
+        FUZZ_CHECK(id && *id == text.substr(at + 3, end - at - 3),
+                   "not the id parameter's value after id= at " + std::to_string(at));
     }
     return 0;
 }
