@@ -120,4 +120,13 @@ void KeepOwner(const std::string& utf8Path, const std::string& model) {
 
 #endif
 
+bool LeftByEndedRun(const std::string& pidDashN) {
+    const std::size_t dash = pidDashN.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == pidDashN.size()) return false;
+    if (pidDashN.find_first_not_of("0123456789-") != std::string::npos ||
+        pidDashN.find('-', dash + 1) != std::string::npos || dash > 9)
+        return false;
+    return !ProcessRunning(std::stol(pidDashN.substr(0, dash)));
+}
+
 }  // namespace sorvik

@@ -36,6 +36,10 @@ bool FlushToDisk(std::FILE* file);
 // say, it is taken as running, so that nothing of a live run is removed).
 bool ProcessRunning(long pid);
 
+// True for "PID-N" (the middle of the name of a run's temporary file or
+// folder) when the process PID no longer runs: what it left is nobody's.
+bool LeftByEndedRun(const std::string& pidDashN);
+
 // The size of the open `file`; -1 when the system can't say.
 long long FileSizeOf(std::FILE* file);
 

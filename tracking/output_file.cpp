@@ -25,16 +25,6 @@ fs::path LinkTarget(const fs::path& name) {
     return path;
 }
 
-// "PID-N" of a temporary file's name, when the process PID no longer runs.
-bool LeftByEndedRun(const std::string& middle) {
-    const std::size_t dash = middle.find('-');
-    if (dash == 0 || dash == std::string::npos || dash + 1 == middle.size()) return false;
-    if (middle.find_first_not_of("0123456789-") != std::string::npos ||
-        middle.find('-', dash + 1) != std::string::npos || dash > 9)
-        return false;
-    return !ProcessRunning(std::stol(middle.substr(0, dash)));
-}
-
 // Removes FILE.PID-N.part files beside `file` whose run was killed
 // outright: nothing else will ever remove them.
 void RemoveLeftoverParts(const fs::path& file) {

@@ -20,13 +20,9 @@ void RemoveLeftovers(const fs::path& parent) {
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().u8string();
         if (name.rfind(kPrefix, 0) != 0) continue;
-        const std::string rest = name.substr(std::char_traits<char>::length(kPrefix));
-        const std::size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string::npos || dash > 9 ||
-            rest.find_first_not_of("0123456789-") != std::string::npos)
-            continue;
         std::error_code ignored;
-        if (!ProcessRunning(std::stol(rest.substr(0, dash)))) fs::remove_all(it->path(), ignored);
+        if (LeftByEndedRun(name.substr(std::char_traits<char>::length(kPrefix))))
+            fs::remove_all(it->path(), ignored);
     }
 }
 
