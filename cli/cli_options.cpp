@@ -9,6 +9,7 @@ namespace cli {
 const char* const kCliUsage =
     "usage: sorvik-cli [--mode 1|2|3] [--keyword TEXT] [--seller NAME] [--item LINK] [OUTPUT]\n"
     "       sorvik-cli --batch FILE [--rows] [OUTPUT]\n"
+    "       sorvik-cli --rivals --store FILE [--days N] [--format F] [--output FILE]\n"
     "One search:\n"
     "  --mode N         1 keyword only, 2 keyword and seller name, 3 keyword and item link\n"
     "                   (default: 3 with --item, else 2 with --seller, else 1)\n"
@@ -40,10 +41,33 @@ const char* const kCliUsage =
     "  --output FILE    write the rows or summaries to FILE instead of stdout (- is\n"
     "                   stdout); FILE is replaced when the run ends, also when it is\n"
     "                   stopped (through a link, keeping its mode; a device as it is)\n"
-    "--batch, --history and --output must name three different files, and none of\n"
-    "them config.txt or a working file (data.html, data_backup.html).\n"
+    "  --store FILE     with --batch or --summary: keep every row each check saw in the\n"
+    "                   SQLite store FILE (created when missing; rows older than 180\n"
+    "                   days are dropped; a damaged store is moved aside)\n"
+    "  --explain        with --store: summaries add why, what changed above the target\n"
+    "                   since the line's check before\n"
+    "Rivals:\n"
+    "  --rivals         with --store: one record per seller whose items ranked above\n"
+    "                   yours: seller, times_above, lines, best_rank, page1_share,\n"
+    "                   trend (-1 to 1: the share of checks they were above in the\n"
+    "                   later half of the days less the earlier half), most often first\n"
+    "  --days N         with --rivals: the days looked back over (default 30)\n"
+    "Alerts (with --batch and --history):\n"
+    "  --alerts FILE    append each alert raised after a check to FILE as a JSON line:\n"
+    "                   keyword, target, kind (left_top, dropped, new_rival, failing),\n"
+    "                   rank, previous_rank, checked_at, text; new_rival needs --store\n"
+    "  --notify         post each alert's text to the group robot of the tracker's\n"
+    "                   settings (webhook= in tracker.ini of the tracker's data folder)\n"
+    "Daily check:\n"
+    "  --scheduled      with --batch: a run of the daily check. It skips, saying so, while\n"
+    "                   another scheduled run holds .sorvik-scheduled.lock in the batch\n"
+    "                   file's folder, and writes last-scheduled-run.json there when it\n"
+    "                   ends: started, ended, exit_status, checked, failed, stopped\n"
+    "--batch, --history, --output, --store and --alerts must name different files, and\n"
+    "none of them config.txt or a working file (data.html, data_backup.html).\n"
     "An https:// item link of the item host is taken as its http:// form.\n"
-    "Rows: rank, title, seller, price, sales, link; csv and json add page and keyword.\n"
+    "Rows: rank, title, seller, price, sales, link; csv and json add page, keyword,\n"
+    "price_yuan (a number) and sales_count (the count read from the sales text).\n"
     "Message boxes and the final status line go to stderr.\n"
     "Exit status of one search: 0 found (or a keyword-only search listed to its end),\n"
     "1 not found or no items, 2 form rejected or bad options, 3 a download failed or the\n"
@@ -56,9 +80,11 @@ const char* const kCliUsage =
 
 namespace {
 
-const char* const kValueOptions[] = {"--mode",   "--keyword",   "--seller",  "--item",  "--batch",
-                                     "--format", "--max-pages", "--history", "--output"};
-const char* const kFlagOptions[] = {"--summary", "--rows"};
+const char* const kValueOptions[] = {"--mode",   "--keyword", "--seller",    "--item",
+                                     "--batch",  "--format",  "--max-pages", "--history",
+                                     "--output", "--store",   "--days",      "--alerts"};
+const char* const kFlagOptions[] = {"--summary", "--rows",   "--explain",
+                                    "--rivals",  "--notify", "--scheduled"};
 
 bool IsOneOf(const std::string& name, const char* const* names, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
@@ -84,6 +110,7 @@ std::optional<int> PositiveNumber(const std::string& text) {
 std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, CliError& error) {
     CliOptions options;
     bool modeGiven = false, sellerGiven = false, itemGiven = false, keywordGiven = false;
+    bool daysGiven = false;
     auto fail = [&](std::string message, bool showUsage) {
         error = {std::move(message), showUsage};
         return std::nullopt;
@@ -103,7 +130,12 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
         }
         if (IsOneOf(name, kFlagOptions, std::size(kFlagOptions))) {
             if (hasValue) return fail("option " + name + " takes no value", true);
-            (name == "--summary" ? options.summary : options.rows) = true;
+            (name == "--summary"     ? options.summary
+             : name == "--rows"      ? options.rows
+             : name == "--explain"   ? options.explain
+             : name == "--notify"    ? options.notify
+             : name == "--scheduled" ? options.scheduled
+                                     : options.rivals) = true;
             continue;
         }
         if (!IsOneOf(name, kValueOptions, std::size(kValueOptions)))
@@ -139,6 +171,19 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
                 return fail("--max-pages must be a positive whole number, not '" + value + "'",
                             false);
             options.maxPages = *pages;
+        } else if (name == "--store") {
+            if (value.empty()) return fail("--store needs a file name", false);
+            options.storeFile = value;
+        } else if (name == "--days") {
+            std::optional<int> days = PositiveNumber(value);
+            if (!days || *days > 3650)
+                return fail("--days must be a whole number from 1 to 3650, not '" + value + "'",
+                            false);
+            options.days = *days;
+            daysGiven = true;
+        } else if (name == "--alerts") {
+            if (value.empty()) return fail("--alerts needs a file name", false);
+            options.alertsFile = value;
         } else if (name == "--history") {
             if (value.empty()) return fail("--history needs a file name", false);
             options.historyFile = value;
@@ -156,6 +201,30 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, Cli
         return fail("--summary and --rows exclude each other", false);
     if (options.rows && !options.Batch())
         return fail("--rows goes with --batch (a single search writes its rows anyway)", false);
+    if (options.rivals) {
+        if (options.storeFile.empty())
+            return fail("--rivals reads the rows of --store FILE", false);
+        if (options.Batch() || modeGiven || keywordGiven || sellerGiven || itemGiven ||
+            options.summary || options.rows || options.explain || !options.historyFile.empty() ||
+            options.maxPages != 0)
+            return fail(
+                "--rivals runs no search: only --store, --days, --format and --output "
+                "go with it",
+                false);
+    } else if (daysGiven) {
+        return fail("--days goes with --rivals", false);
+    } else if (!options.storeFile.empty() && !options.Summaries()) {
+        return fail("--store goes with --batch or --summary", false);
+    }
+    if (options.Alerting() && (!options.Batch() || options.historyFile.empty()))
+        return fail(std::string(options.alertsFile.empty() ? "--notify" : "--alerts") +
+                        " compares each check with the line's history: it goes with --batch "
+                        "and --history",
+                    false);
+    if (options.scheduled && !options.Batch())
+        return fail("--scheduled checks the list of --batch FILE", false);
+    if (options.explain && options.storeFile.empty())
+        return fail("--explain compares with the rows of --store FILE", false);
     if (!modeGiven) options.mode = itemGiven ? 3 : sellerGiven ? 2 : 1;
     return options;
 }

@@ -24,6 +24,15 @@ struct CliOptions {
     int maxPages = 0;      // result pages to read at most per search; 0: no limit
     std::string historyFile;
     std::string outputFile;
+    std::string storeFile;   // the rows of every check kept in this SQLite store
+    bool explain = false;    // summaries say why the rank moved since the check before
+    bool rivals = false;     // list the sellers ranked above the user's from the store
+    int days = 30;           // with rivals: the days looked back over
+    std::string alertsFile;  // the alerts raised after each check appended here
+    bool notify = false;     // the alerts posted to the tracker's group robot
+    bool scheduled = false;  // a run of the daily check: one at a time, its end recorded
+
+    bool Alerting() const { return !alertsFile.empty() || notify; }
 
     bool Batch() const { return !batchFile.empty(); }
     // Summaries are written instead of rows: asked for, or a batch's default.

@@ -7,6 +7,8 @@
 
 #include "cli_options.h"
 #include "console.h"
+#include "rivals.h"
+#include "scheduled.h"
 #include "tracking.h"
 
 int main(int argc, char** argv) {
@@ -30,5 +32,7 @@ int main(int argc, char** argv) {
         std::fputs(sorvik::cli::kCliUsage, stdout);
         return 0;
     }
+    if (options->rivals) return sorvik::cli::ListRivals(*options);
+    if (options->scheduled) return sorvik::cli::RunScheduled(*options);
     return sorvik::cli::RunSearches(*options);
 }

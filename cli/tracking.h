@@ -7,10 +7,13 @@
 namespace sorvik {
 namespace cli {
 
+struct RunEnd;
+
 // Checks the input files, runs the searches one after another and writes
 // their records. Returns the exit status (see kCliUsage). Bad input files
 // are reported on stderr with status 2 before anything is written.
-int RunSearches(const CliOptions& options);
+// `ended`, when given, is told how the checks of a batch ended.
+int RunSearches(const CliOptions& options, RunEnd* ended = nullptr);
 
 }  // namespace cli
 }  // namespace sorvik

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "list_views.h"
+#include "rivals_view.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
 #include "ui_text.h"
@@ -25,7 +27,8 @@ constexpr auto kCloseWait = std::chrono::milliseconds(900);
 
 void TrackerFrame::OnCheckAll(wxCommandEvent&) {
     std::vector<long> rows;
-    for (std::size_t i = 0; i < m_list.Lines().size(); ++i) rows.push_back(static_cast<long>(i));
+    // Every line the group filter shows.
+    for (long row = 0; row < m_table->Rows(); ++row) rows.push_back(row);
     StartChecks(rows);
 }
 
@@ -43,12 +46,13 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     }
     std::vector<sorvik::BatchLine> lines;
     lines.reserve(rows.size());
-    for (long row : rows) lines.push_back(m_list.Lines()[static_cast<std::size_t>(row)]);
+    for (long row : rows) lines.push_back(LineOfRow(row));
     m_runRows = rows;
     m_runDone = 0;
     m_runChecked = 0;
     m_runFailed = 0;
     m_firstFailure.clear();
+    m_storeProblem.clear();
 
     sorvik::SearchLimits limits;
     limits.maxPages = m_settings.pagesPerCheck;
@@ -69,6 +73,12 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
             OnLineChecked(index, summary, why, recorded);
         });
     };
+    events.storeProblem = [this](const std::string& problem) {
+        CallAfter([this, problem] {
+            m_storeProblem = problem;
+            m_status->SetLabelText(U("无法保存这次检查看到的宝贝：" + problem));
+        });
+    };
     events.finished = [this](bool stopped) {
         CallAfter([this, stopped] { OnChecksFinished(stopped); });
     };
@@ -76,8 +86,8 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     m_progress->SetRange(static_cast<int>(rows.size()) * m_settings.pagesPerCheck);
     m_progress->SetValue(0);
     m_status->SetLabelText(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
-    m_run =
-        std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history, std::move(events));
+    m_run = std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history, m_store,
+                                               std::move(events));
     UpdateCommands();
 }
 
@@ -89,8 +99,7 @@ void TrackerFrame::OnCheckProgress() {
         m_progressPending = false;
     }
     if (!m_run || progress.runIndex >= m_runRows.size()) return;
-    const sorvik::BatchLine& line =
-        m_list.Lines()[static_cast<std::size_t>(m_runRows[progress.runIndex])];
+    const sorvik::BatchLine& line = LineOfRow(m_runRows[progress.runIndex]);
     const int pages = m_settings.pagesPerCheck;
     m_progress->SetValue(std::min(
         m_progress->GetRange(),
@@ -140,7 +149,10 @@ void TrackerFrame::OnChecksFinished(bool stopped) {
         text += "，其中 " + std::to_string(m_runFailed) + " 行失败（" + m_firstFailure +
                 (m_runFailed > 1 ? " 等" : "") + "）";
     text += stopped ? "，已完成的记录都已保存。" : "。";
+    // The checks stand; only what they saw was not kept.
+    if (!m_storeProblem.empty()) text += "看到的宝贝未能全部保存：" + m_storeProblem;
     m_status->SetLabelText(U(text));
+    if (m_rivals && m_rivals->IsShown()) m_rivals->Reload();
     UpdateCommands();
 }
 

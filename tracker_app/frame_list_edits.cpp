@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "file_names.h"
+#include "group_filter.h"
 #include "line_dialog.h"
 #include "list_views.h"
 #include "output_format.h"
@@ -68,15 +69,13 @@ void TrackerFrame::OnAddLine(wxCommandEvent&) {
     // The form checks the new line against the list as it is on disk.
     ReloadListIfChanged();
     LineDialog dialog(this, m_list.Lines(), std::nullopt, m_seams.message);
+    // A line added while one group shows goes into that group unless the
+    // user names another.
+    dialog.SuggestGroup(m_groups->Group());
     if (!m_seams.editLine(dialog) || !ListWritable()) return;
     std::string error;
     if (!ListSaved(m_list.Add(dialog.Line(), error), error)) return;
-    const long row = static_cast<long>(m_list.Lines().size() - 1);
-    FillTable();
-    for (long other : SelectedRows()) m_table->SetItemState(other, 0, wxLIST_STATE_SELECTED);
-    m_table->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                          wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-    m_table->EnsureVisible(row);
+    SelectLine(m_list.Lines().size() - 1);
     UpdateCommands();
     ShowIdleStatus();
 }
@@ -84,15 +83,16 @@ void TrackerFrame::OnAddLine(wxCommandEvent&) {
 void TrackerFrame::OnEditLine(wxCommandEvent&) {
     const std::vector<long> rows = SelectedRows();
     if (m_run || rows.size() != 1) return;
-    const std::size_t index = static_cast<std::size_t>(rows[0]);
+    const std::size_t index = m_groups->LineOf(rows[0]).value();
     LineDialog dialog(this, m_list.Lines(), index, m_seams.message);
     if (!m_seams.editLine(dialog) || !ListWritable()) return;
     std::string error;
     if (!ListSaved(m_list.Replace(index, dialog.Line(), error), error)) return;
     // A changed keyword or target is another search: its history is that
-    // of the new pair (the old pair's checks stay in the history file).
-    ShowRow(rows[0]);
-    ShowSelectedHistory();
+    // of the new pair (the old pair's checks stay in the history file). A
+    // new group may move the line out of the filter's rows.
+    SelectLine(index);
+    UpdateCommands();
 }
 
 void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
@@ -102,7 +102,7 @@ void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
     // share the keyword.
     std::string named;
     if (rows.size() == 1) {
-        const sorvik::BatchLine& line = m_list.Lines()[static_cast<std::size_t>(rows[0])];
+        const sorvik::BatchLine& line = LineOfRow(rows[0]);
         named = "“" + line.keyword + "”";
         if (!line.target.empty()) named += "（" + line.target + "）";
     }
@@ -112,8 +112,10 @@ void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
                              " 行吗？\n它们的检查记录保留在检查记录文件中。");
     if (!m_seams.ask(question, this) || !ListWritable()) return;
     std::string error;
-    if (!ListSaved(m_list.Remove(std::vector<std::size_t>(rows.begin(), rows.end()), error), error))
-        return;
+    std::vector<std::size_t> lines;
+    lines.reserve(rows.size());
+    for (long row : rows) lines.push_back(m_groups->LineOf(row).value());
+    if (!ListSaved(m_list.Remove(lines, error), error)) return;
     FillTable();
     UpdateCommands();
     ShowIdleStatus();
@@ -178,10 +180,11 @@ void TrackerFrame::OnExportResults(wxCommandEvent&) {
         m_seams.chooseFile(U("导出最新结果"), U(kCsvFiles),
                            U(sorvik::DatedFileName("排名", std::time(nullptr))), true, this);
     if (path.empty()) return;
-    // The table as it shows, with each line's time of check in local time.
+    // The table as it shows (the lines of the group chosen), with each
+    // line's time of check in local time.
     std::vector<sorvik::TableRow> rows;
     std::vector<std::string> checkedAt;
-    for (long row = 0; row < static_cast<long>(m_list.Lines().size()); ++row) {
+    for (long row = 0; row < m_table->Rows(); ++row) {
         rows.push_back(m_table->Row(row));
         const std::optional<sorvik::SummaryRecord> latest = m_history->Latest(*KeyOf(row));
         checkedAt.push_back(latest ? latest->checkedAt : std::string());
@@ -198,7 +201,7 @@ void TrackerFrame::OnExportHistory(wxCommandEvent&) {
     if (path.empty()) return;
     std::string error;
     std::string csv;
-    if (!sorvik::HistoryAsTable(m_files.HistoryFile(), csv, error) ||
+    if (!sorvik::HistoryAsTable(m_files.HistoryFile(), m_list.Lines(), csv, error) ||
         !sorvik::WriteFileWhole(Utf8(path), csv, error))
         Message(U("无法导出检查记录：" + error));
 }

@@ -1,6 +1,7 @@
 #include "line_dialog.h"
 
 #include <wx/button.h>
+#include <wx/combobox.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
 #include <wx/statline.h>
@@ -35,6 +36,10 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
     m_targetLabel = new wxStaticText(this, wxID_ANY, U("宝贝链接："));
     m_target =
         new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, FromDIP(wxSize(360, -1)));
+    wxArrayString groups;
+    for (const std::string& group : sorvik::GroupsInUse(list)) groups.Add(U(group));
+    m_group = new wxComboBox(this, wxID_ANY, wxString(), wxDefaultPosition,
+                             FromDIP(wxSize(360, -1)), groups, wxCB_DROPDOWN);
 
     auto* fields = new wxFlexGridSizer(2, FromDIP(wxSize(8, 8)));
     fields->AddGrowableCol(1);
@@ -42,6 +47,8 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
     fields->Add(m_keyword, 1, wxEXPAND);
     fields->Add(m_targetLabel, 0, wxALIGN_CENTER_VERTICAL);
     fields->Add(m_target, 1, wxEXPAND);
+    fields->Add(new wxStaticText(this, wxID_ANY, U("分组：")), 0, wxALIGN_CENTER_VERTICAL);
+    fields->Add(m_group, 1, wxEXPAND);
 
     auto* top = new wxBoxSizer(wxVERTICAL);
     const int margin = FromDIP(10);
@@ -59,6 +66,7 @@ LineDialog::LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& l
         m_modeChoice->SetSelection(line.Mode() - 1);
         m_keyword->ChangeValue(wxString::FromUTF8(line.keyword));
         m_target->ChangeValue(wxString::FromUTF8(line.target));
+        m_group->ChangeValue(wxString::FromUTF8(line.group));
     } else {
         m_modeChoice->SetSelection(sorvik::kModeSeller - 1);
     }
@@ -89,14 +97,20 @@ sorvik::BatchLine LineDialog::Line() const {
     line.keyword = sorvik::TrimBlanks(Utf8(m_keyword->GetValue()), true);
     if (Mode() != sorvik::kModeKeyword)
         line.target = sorvik::TrimBlanks(Utf8(m_target->GetValue()), true);
+    line.group = sorvik::TrimBlanks(Utf8(m_group->GetValue()), true);
     return line;
+}
+
+void LineDialog::SuggestGroup(const std::string& group) {
+    m_group->ChangeValue(wxString::FromUTF8(group));
 }
 
 void LineDialog::OnOk(wxCommandEvent& event) {
     const sorvik::BatchLine line = Line();
-    if (std::optional<std::string> problem =
-            sorvik::LineProblem(static_cast<sorvik::SearchMode>(Mode()), line.keyword, line.target,
-                                m_list, m_editing)) {
+    std::optional<std::string> problem = sorvik::LineProblem(
+        static_cast<sorvik::SearchMode>(Mode()), line.keyword, line.target, m_list, m_editing);
+    if (!problem) problem = sorvik::GroupProblem(line.group);
+    if (problem) {
         m_showProblem(wxString::FromUTF8(*problem), this);
         return;
     }

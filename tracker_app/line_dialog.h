@@ -1,5 +1,5 @@
-// The form of one keyword list line: its mode, keyword and target, checked
-// as the dialog checks its form before it is accepted.
+// The form of one keyword list line: its mode, keyword, target and group,
+// checked as the dialog checks its form before it is accepted.
 #pragma once
 
 #include <wx/dialog.h>
@@ -12,6 +12,7 @@
 
 #include "batch_file.h"
 
+class wxComboBox;
 class wxRadioBox;
 class wxStaticText;
 class wxTextCtrl;
@@ -28,14 +29,17 @@ class LineDialog : public wxDialog {
     LineDialog(wxWindow* parent, const std::vector<sorvik::BatchLine>& list,
                std::optional<std::size_t> editing, ShowProblem showProblem);
 
-    // The line as accepted: keyword and target without the blanks around
-    // them; no target in mode 1.
+    // The line as accepted: keyword, target and group without the blanks
+    // around them; no target in mode 1.
     sorvik::BatchLine Line() const;
+    // Puts `group` (UTF-8) in the group field, for a new line.
+    void SuggestGroup(const std::string& group);
 
     // The form's controls, for tests that fill it in as a person would.
     wxRadioBox* ModeChoice() { return m_modeChoice; }
     wxTextCtrl* KeywordField() { return m_keyword; }
     wxTextCtrl* TargetField() { return m_target; }
+    wxComboBox* GroupField() { return m_group; }
 
   private:
     void OnModeChanged(wxCommandEvent& event);
@@ -50,6 +54,7 @@ class LineDialog : public wxDialog {
     wxTextCtrl* m_keyword = nullptr;
     wxStaticText* m_targetLabel = nullptr;
     wxTextCtrl* m_target = nullptr;
+    wxComboBox* m_group = nullptr;  // the groups in use to choose from, or a new one
 };
 
 }  // namespace sorvik_tracker

@@ -14,7 +14,7 @@ namespace {
 using sorvik_ui::U;
 
 // Column widths of the table, in pixels at 96 dpi.
-const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 60, 40, 60, 50, 130, 80};
+const int kTableWidths[sorvik::kTableColumnCount] = {160, 200, 70, 80, 60, 40, 60, 50, 130, 80};
 
 }  // namespace
 
@@ -93,6 +93,10 @@ PastChecksList::PastChecksList(wxWindow* parent)
 }
 
 void PastChecksList::SetChecks(std::vector<sorvik::CheckPoint> checks) {
+    // A selection would name another check once the list is filled anew.
+    for (long item = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); item != -1;
+         item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        SetItemState(item, 0, wxLIST_STATE_SELECTED);
     m_checks = std::move(checks);
     SetItemCount(static_cast<long>(m_checks.size()));
     Refresh();

@@ -25,6 +25,7 @@ const wxColour kBest(30, 142, 62);
 const wxColour kLabelBacking(255, 255, 255, 210);
 const wxColour kHoverBox(32, 33, 36, 235);
 const wxColour kHoverText(255, 255, 255);
+const wxColour kChosen(251, 188, 4);
 
 // How far from a mark, along the time axis, the mouse still points at it.
 constexpr double kHoverRadius = 12;
@@ -61,6 +62,7 @@ RankChart::RankChart(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_SIZE, &RankChart::OnSize, this);
     Bind(wxEVT_MOTION, &RankChart::OnMotion, this);
     Bind(wxEVT_LEAVE_WINDOW, &RankChart::OnLeave, this);
+    Bind(wxEVT_LEFT_DOWN, &RankChart::OnClick, this);
     Relayout();
 }
 
@@ -68,7 +70,15 @@ void RankChart::SetChecks(std::vector<sorvik::CheckPoint> checks, Hint whenEmpty
     m_checks = std::move(checks);
     m_hint = whenEmpty;
     m_hovered.reset();
+    m_chosen.reset();
     Relayout();
+    Refresh();
+}
+
+void RankChart::SetChosenCheck(std::optional<std::size_t> check) {
+    if (check && *check >= m_checks.size()) check.reset();
+    if (check == m_chosen) return;
+    m_chosen = check;
     Refresh();
 }
 
@@ -169,6 +179,13 @@ void RankChart::DrawChart(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
         gc.SetBrush(wxBrush(kLabelBacking));
         gc.DrawRectangle(x - 3, y, width + 6, height);
         gc.DrawText(text, x, y);
+    }
+
+    // The chosen check: a line across the plot at its time.
+    for (const sorvik::ChartMark& mark : layout.marks) {
+        if (!m_chosen || mark.check != *m_chosen) continue;
+        gc.SetPen(Pen(gc, kChosen, 2));
+        gc.StrokeLine(mark.x, layout.top, mark.x, layout.axisY);
     }
 
     // The rank line, one path for all its segments.
@@ -279,6 +296,13 @@ void RankChart::OnLeave(wxMouseEvent& event) {
         m_hovered.reset();
         Refresh();
     }
+    event.Skip();
+}
+
+void RankChart::OnClick(wxMouseEvent& event) {
+    const std::optional<std::size_t> check =
+        sorvik::MarkNear(m_layout, event.GetX(), event.GetY(), kHoverRadius);
+    if (check && m_clicked) m_clicked(*check);
     event.Skip();
 }
 

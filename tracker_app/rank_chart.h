@@ -5,6 +5,7 @@
 #include <wx/panel.h>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -38,6 +39,15 @@ class RankChart : public wxPanel {
     // instead of a chart (empty while there are checks).
     const sorvik::ChartLayout& CurrentLayout() const { return m_layout; }
     std::optional<std::size_t> HoveredCheck() const { return m_hovered; }
+
+    // The check whose competition shows beside the chart (an index into the
+    // checks given), marked by a line across the plot; none: no mark.
+    void SetChosenCheck(std::optional<std::size_t> check);
+    std::optional<std::size_t> ChosenCheck() const { return m_chosen; }
+    // Called with the check a click lands on.
+    void OnCheckClicked(std::function<void(std::size_t check)> handler) {
+        m_clicked = std::move(handler);
+    }
     wxString HintText() const;
 
     // Draws the chart as it is now on `gc`, sized `size`: the panel's paint
@@ -53,12 +63,15 @@ class RankChart : public wxPanel {
     void OnSize(wxSizeEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnLeave(wxMouseEvent& event);
+    void OnClick(wxMouseEvent& event);
 
     std::vector<sorvik::CheckPoint> m_checks;
     Hint m_hint = Hint::SelectLine;
     sorvik::ChartLayout m_layout;  // of m_checks at m_layoutSize
     wxSize m_layoutSize;
     std::optional<std::size_t> m_hovered;
+    std::optional<std::size_t> m_chosen;
+    std::function<void(std::size_t)> m_clicked;
 };
 
 }  // namespace sorvik_tracker

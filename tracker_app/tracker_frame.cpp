@@ -20,6 +20,7 @@
 
 #include "app_icon.h"
 #include "file_names.h"
+#include "group_filter.h"
 #include "list_views.h"
 #include "local_time.h"
 #include "rank_chart.h"
@@ -97,11 +98,16 @@ void TrackerFrame::BuildMenus() {
     check->Append(ID_CHECK_ALL, U("全部检查(&A)\tF5"));
     check->Append(ID_CHECK_SELECTED, U("检查所选(&S)\tCtrl+R"));
     check->Append(ID_STOP_CHECK, U("停止(&T)        Esc"));
+    check->AppendSeparator();
+    check->Append(ID_SHOW_RIVALS, U("对手(&V)..."));
 
     auto* bar = new wxMenuBar;
     bar->Append(file, U("文件(&F)"));
     bar->Append(list, U("列表(&L)"));
     bar->Append(check, U("检查(&C)"));
+    auto* settings = new wxMenu;
+    settings->Append(ID_DAILY_CHECK, U("每天自动检查(&D)..."));
+    bar->Append(settings, U("设置(&S)"));
     SetMenuBar(bar);
 
     Bind(wxEVT_MENU, &TrackerFrame::OnAddLine, this, ID_ADD_LINE);
@@ -115,6 +121,8 @@ void TrackerFrame::BuildMenus() {
     Bind(wxEVT_MENU, &TrackerFrame::OnExportResults, this, ID_EXPORT_RESULTS);
     Bind(wxEVT_MENU, &TrackerFrame::OnExportHistory, this, ID_EXPORT_HISTORY);
     Bind(wxEVT_MENU, &TrackerFrame::OnCopyLines, this, ID_COPY_LINES);
+    Bind(wxEVT_MENU, &TrackerFrame::OnShowRivals, this, ID_SHOW_RIVALS);
+    Bind(wxEVT_MENU, &TrackerFrame::OnDailyCheck, this, ID_DAILY_CHECK);
     Bind(wxEVT_MENU, &TrackerFrame::OnQuit, this, wxID_EXIT);
 }
 
@@ -141,6 +149,8 @@ void TrackerFrame::BuildControls() {
     addButton(ID_CHECK_SELECTED, "检查所选");
     m_stopButton = addButton(ID_STOP_CHECK, "停止");
     buttons->AddSpacer(FromDIP(16));
+    addButton(ID_SHOW_RIVALS, "对手");
+    buttons->AddSpacer(FromDIP(16));
     buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")),
                  wxSizerFlags().CentreVertical().Border(wxRIGHT, gap));
     m_pages =
@@ -148,6 +158,7 @@ void TrackerFrame::BuildControls() {
                        wxSP_ARROW_KEYS, 1, sorvik::kMaxPagesPerCheck, 10);
     m_pages->Bind(wxEVT_SPINCTRL, &TrackerFrame::OnPagesChanged, this);
     buttons->Add(m_pages, 0, wxALIGN_CENTER_VERTICAL);
+    AddGroupFilter(panel, buttons);
 
     // The table, above the history of its selected line.
     auto* splitter = new wxSplitterWindow(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -166,19 +177,15 @@ void TrackerFrame::BuildControls() {
     });
     m_table->Bind(wxEVT_KEY_DOWN, &TrackerFrame::OnTableKey, this);
 
-    auto* below = new wxSplitterWindow(splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                       wxSP_LIVE_UPDATE | wxSP_3D);
-    below->SetMinimumPaneSize(FromDIP(120));
-    m_chart = new RankChart(below);
-    m_pastChecks = new PastChecksList(below);
-    below->SplitVertically(m_chart, m_pastChecks);
-    below->SetSashGravity(1.0);
+    wxWindow* below = BuildHistoryPane(splitter);
     splitter->SplitHorizontally(m_table, below);
     splitter->SetSashGravity(0.5);
     m_split = splitter;
     // Where the user puts the split between the table and the chart is kept.
     splitter->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, [this](wxSplitterEvent& event) {
         event.Skip();
+        // The splits of the pane below reach here too: they are no height.
+        if (event.GetEventObject() != m_split) return;
         const int height = m_split->GetClientSize().GetHeight();
         if (height <= 0) return;
         const int percent = std::clamp(event.GetSashPosition() * 100 / height, 20, 60);
@@ -203,11 +210,10 @@ void TrackerFrame::BuildControls() {
     panel->SetSizer(top);
 
     // The table above and the history below share the height as the user
-    // last left them (the chart 60% at first); the past checks take the
-    // width of their columns beside the chart.
+    // last left them (the chart 60% at first).
     Layout();
     panel->Layout();
-    below->SetSashPosition(below->GetClientSize().GetWidth() - m_pastChecks->FittingWidth());
+    PlaceHistoryPane();
 }
 
 void TrackerFrame::PlaceSplit() {
@@ -251,6 +257,7 @@ void TrackerFrame::LoadFiles() {
     }
 
     LoadHistory();
+    OpenStore();
 }
 
 void TrackerFrame::LoadHistory() {
@@ -298,23 +305,22 @@ void TrackerFrame::OnActivate(wxActivateEvent& event) {
 }
 
 std::optional<sorvik::RankHistory::Key> TrackerFrame::KeyOf(long row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_list.Lines().size()) return std::nullopt;
-    return sorvik::KeyOf(m_list.Lines()[static_cast<std::size_t>(row)]);
+    const std::optional<std::size_t> line = m_groups->LineOf(row);
+    if (!line || *line >= m_list.Lines().size()) return std::nullopt;
+    return sorvik::KeyOf(m_list.Lines()[*line]);
 }
 
 sorvik::TableRow TrackerFrame::RowOf(long row) const {
     const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
     if (!key) return sorvik::TableRow();
     const std::optional<sorvik::SummaryRecord> latest = m_history->Latest(*key);
-    return sorvik::DescribeLine(m_list.Lines()[static_cast<std::size_t>(row)],
-                                latest ? &*latest : nullptr);
+    return sorvik::DescribeLine(LineOfRow(row), latest ? &*latest : nullptr);
 }
 
 void TrackerFrame::FillTable() {
+    m_groups->ShowGroupsOf(m_list.Lines());
     std::vector<sorvik::TableRow> rows;
-    rows.reserve(m_list.Lines().size());
-    for (std::size_t i = 0; i < m_list.Lines().size(); ++i)
-        rows.push_back(RowOf(static_cast<long>(i)));
+    for (long row = 0; row < m_groups->Rows(); ++row) rows.push_back(RowOf(row));
     m_table->SetRows(std::move(rows));
     ShowSelectedHistory();
 }
@@ -341,7 +347,9 @@ void TrackerFrame::ShowSelectedHistory() {
                                : rows.size() == 1     ? RankChart::Hint::NoChecksYet
                                                       : RankChart::Hint::SelectLine);
 
-    m_pastChecks->SetChecks(std::move(checks));
+    m_pastChecks->SetChecks(checks);
+    m_shownChecks = std::move(checks);
+    ShowCompetition(std::nullopt);
 }
 
 void TrackerFrame::OnSelectionChanged(wxListEvent&) {
@@ -361,10 +369,12 @@ void TrackerFrame::UpdateCommands() {
     enable(ID_EDIT_LINE, idle && selected == 1);
     enable(ID_REMOVE_LINES, idle && selected > 0);
     enable(ID_IMPORT_LIST, idle);
-    enable(ID_CHECK_ALL, idle && !m_list.Lines().empty());
+    enable(ID_CHECK_ALL, idle && m_table->Rows() > 0);  // the lines the filter shows
     enable(ID_CHECK_SELECTED, idle && selected > 0);
     enable(ID_STOP_CHECK, !idle);
+    enable(ID_SHOW_RIVALS, m_store != nullptr);
     m_pages->Enable(idle);
+    m_groups->Enable(idle);
 }
 
 void TrackerFrame::ShowIdleStatus() {

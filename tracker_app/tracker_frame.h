@@ -1,7 +1,8 @@
 // The tracker's window: the keyword list as a table with each line's latest
 // rank and its move, checks of all or the selected lines on a worker thread
 // with a progress bar, and below the table the selected line's history as a
-// chart and a list of past checks.
+// chart and a list of past checks, with the items that ranked above the
+// user's in the chosen check and why the rank moved; the rivals in a dialog.
 #pragma once
 
 #include <wx/frame.h>
@@ -18,6 +19,7 @@
 #include "batch_file.h"
 #include "check_run.h"
 #include "keyword_list.h"
+#include "row_store.h"
 #include "tracker_files.h"
 #include "tracker_seams.h"
 #include "tracker_table.h"
@@ -35,6 +37,9 @@ namespace sorvik_tracker {
 class RankChart;
 class LineTable;
 class PastChecksList;
+class CompetitionView;
+class RivalsDialog;
+class GroupFilter;
 
 // Command ids of the window's menus, buttons and keys.
 enum TrackerCommand {
@@ -49,6 +54,8 @@ enum TrackerCommand {
     ID_EXPORT_RESULTS,
     ID_EXPORT_HISTORY,
     ID_COPY_LINES,
+    ID_SHOW_RIVALS,
+    ID_DAILY_CHECK,
 };
 
 class TrackerFrame : public wxFrame {
@@ -67,12 +74,25 @@ class TrackerFrame : public wxFrame {
     wxGauge* Progress() { return m_progress; }
     wxStaticText* StatusText() { return m_status; }
     wxSpinCtrl* PagesPerCheck() { return m_pages; }
+    CompetitionView* Competition() { return m_competition; }
+    wxStaticText* WhyLine() { return m_why; }
+    // The rivals dialog once 对手 has opened it; null before.
+    RivalsDialog* Rivals() { return m_rivals; }
+    // The choice of the group whose lines the table shows.
+    GroupFilter* Groups() { return m_groups; }
+    // The store of the rows each check saw; null when none could be opened.
+    const std::shared_ptr<sorvik::RowStore>& Store() const { return m_store; }
     bool Checking() const { return m_run != nullptr; }
     const std::vector<sorvik::BatchLine>& Lines() const { return m_list.Lines(); }
 
   private:
     void BuildMenus();
     void BuildControls();
+    // The pane under the table: the chart with the why-line under it, the
+    // competition and the past checks beside it.
+    wxWindow* BuildHistoryPane(wxWindow* parent);
+    void PlaceHistoryPane();
+    void OpenStore();
     void PlaceSplit();
     void LoadFiles();
     void LoadHistory();
@@ -81,7 +101,17 @@ class TrackerFrame : public wxFrame {
     void FillTable();
     sorvik::TableRow RowOf(long row) const;
     void ShowRow(long row);
+    // The group filter (frame_groups.cpp): added to the row of buttons; the
+    // list line of table row `row` (which must be shown); the line at
+    // `line` shown (with every line when the filter hides it) and selected.
+    void AddGroupFilter(wxWindow* parent, wxSizer* row);
+    void OnGroupChosen(wxCommandEvent& event);
+    const sorvik::BatchLine& LineOfRow(long row) const;
+    void SelectLine(std::size_t line);
     void ShowSelectedHistory();
+    // Shows the competition of check `check` of the selected line (an index
+    // into m_shownChecks; none: its latest check) and why its rank moved.
+    void ShowCompetition(std::optional<std::size_t> check);
     void UpdateCommands();
     void ShowIdleStatus();
     // Says why the list can't be saved when the data folder can't be
@@ -108,6 +138,9 @@ class TrackerFrame : public wxFrame {
     void OnExportResults(wxCommandEvent& event);
     void OnExportHistory(wxCommandEvent& event);
     void OnCopyLines(wxCommandEvent& event);
+    void OnShowRivals(wxCommandEvent& event);
+    // 每天自动检查 (frame_schedule.cpp).
+    void OnDailyCheck(wxCommandEvent& event);
     void OnQuit(wxCommandEvent& event);
     void OnPagesChanged(wxSpinEvent& event);
     void OnSelectionChanged(wxListEvent& event);
@@ -132,6 +165,13 @@ class TrackerFrame : public wxFrame {
     std::uintmax_t m_historySize = 0;  // of the history file as last read or written
     int m_damagedShown = 0;            // damaged history lines already reported
     sorvik::TrackerSettings m_settings;
+    // Shared with the check run's worker, which records into it; the store
+    // guards itself.
+    std::shared_ptr<sorvik::RowStore> m_store;
+    // The checks of the selected line as the chart and the past checks show
+    // them, and the one whose competition shows.
+    std::vector<sorvik::CheckPoint> m_shownChecks;
+    std::optional<std::size_t> m_chosenCheck;
 
     // The check that runs, and the table rows of its lines in run order.
     std::unique_ptr<sorvik::CheckRun> m_run;
@@ -140,6 +180,7 @@ class TrackerFrame : public wxFrame {
     std::size_t m_runChecked = 0;  // of them, those not cut short by a stop
     std::size_t m_runFailed = 0;   // of them, those that failed
     std::string m_firstFailure;    // which line failed first, and why
+    std::string m_storeProblem;    // why the rows of a check could not be kept
     bool m_closing = false;
 
     // The latest progress of the running check, handed from the worker to
@@ -162,6 +203,12 @@ class TrackerFrame : public wxFrame {
     wxSpinCtrl* m_pages = nullptr;
     wxButton* m_stopButton = nullptr;
     wxSplitterWindow* m_split = nullptr;  // the table above, the history below
+    wxSplitterWindow* m_below = nullptr;  // the chart, and beside it m_side
+    wxSplitterWindow* m_side = nullptr;   // the competition, and the past checks
+    CompetitionView* m_competition = nullptr;
+    wxStaticText* m_why = nullptr;
+    RivalsDialog* m_rivals = nullptr;  // a child of the window, hidden when closed
+    GroupFilter* m_groups = nullptr;
 };
 
 }  // namespace sorvik_tracker

@@ -2,6 +2,7 @@
 
 #include <wx/filedlg.h>
 #include <wx/stdpaths.h>
+#include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,11 @@ namespace sorvik_tracker {
 
 wxString TrackerTitle() {
     return wxString::FromUTF8("Sorvik 排名跟踪");
+}
+
+bool IsOpenableLink(const wxString& link) {
+    const wxString lower = link.Lower();
+    return lower.StartsWith("http://") || lower.StartsWith("https://");
 }
 
 TrackerSeams::TrackerSeams()
@@ -34,6 +40,7 @@ TrackerSeams::TrackerSeams()
               save ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
           return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
       }),
+      openLink([](const wxString& link) { wxLaunchDefaultBrowser(link); }),
       editLine([](LineDialog& dialog) { return dialog.ShowModal() == wxID_OK; }),
       endProgramNow([] {
           std::fflush(nullptr);

@@ -1,6 +1,7 @@
 // The points where the tracker window reaches outside itself: message
-// boxes, questions, file choosers, the line form and the emergency exit. Each has a real
-// default; tests replace them to drive the window without a person.
+// boxes, questions, file choosers, the browser, the line form and the
+// emergency exit. Each has a real default; tests replace them to drive the
+// window without a person.
 #pragma once
 
 #include <wx/string.h>
@@ -24,6 +25,8 @@ struct TrackerSeams {
     std::function<wxString(const wxString& title, const wxString& wildcard,
                            const wxString& defaultName, bool save, wxWindow* owner)>
         chooseFile;
+    // Hands an item's link to the user's default browser.
+    std::function<void(const wxString& link)> openLink;
     // Shows the line form modally; true when the user accepted it.
     std::function<bool(LineDialog& dialog)> editLine;
     // Ends the program at once, when closing finds a check that can't be
@@ -37,5 +40,10 @@ struct TrackerSeams {
 
 // The caption of the program's message boxes and its window title.
 wxString TrackerTitle();
+
+// True for the links the window hands to the browser: http:// and https://
+// only (in any case), never a file or a program's scheme that a page could
+// have put in a row.
+bool IsOpenableLink(const wxString& link);
 
 }  // namespace sorvik_tracker

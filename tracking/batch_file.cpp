@@ -47,24 +47,46 @@ std::string TrimBlanks(const std::string& text, bool tabsToo) {
 
 namespace {
 
+// `text` without the blanks and tabs at its end.
+std::string WithoutTrailingBlanks(std::string text) {
+    static const std::string kIdeographicSpace = "\xE3\x80\x80";
+    for (;;) {
+        if (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.pop_back();
+        else if (text.size() >= 3 && text.compare(text.size() - 3, 3, kIdeographicSpace) == 0)
+            text.resize(text.size() - 3);
+        else
+            return text;
+    }
+}
+
 // The line numbered `number` (without its line feed and byte-order mark) as
 // a search; no value for a blank or comment line.
 std::optional<BatchLine> ParseBatchLine(int number, std::string_view text) {
     std::string line(text);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (TrimBlanks(line, true).empty() || line[0] == '#') return std::nullopt;
-    // Blanks typed around the fields are no part of them, and a tab
-    // left at the line's end separates nothing. A tab at its start
-    // does: it leaves the keyword empty.
+    // Blanks typed around the fields are no part of them, and tabs left at
+    // the line's end separate nothing. Every other tab does: one at the
+    // start leaves the keyword empty, two in a row the target.
+    line = WithoutTrailingBlanks(std::move(line));
     const std::size_t tab = line.find('\t');
     BatchLine entry;
     entry.number = number;
     entry.keyword = TrimBlanks(line.substr(0, tab));
-    if (tab != std::string::npos) {
+    if (tab == std::string::npos) return entry;
+    const std::size_t second = line.find('\t', tab + 1);
+    if (second != std::string::npos && line.find('\t', second + 1) != std::string::npos) {
+        // The rest kept whole as the target, so the line is written back as
+        // it was read.
         entry.target = TrimBlanks(line.substr(tab + 1), true);
-        if (entry.target.find('\t') != std::string::npos)
-            entry.problem = "more than one tab (a line is KEYWORD or KEYWORD<TAB>TARGET)";
+        entry.problem =
+            "more than two tabs (a line is KEYWORD, KEYWORD<TAB>TARGET or "
+            "KEYWORD<TAB>TARGET<TAB>GROUP)";
+        return entry;
     }
+    entry.target = TrimBlanks(line.substr(tab + 1, second - (tab + 1)));
+    if (second != std::string::npos) entry.group = TrimBlanks(line.substr(second + 1));
     return entry;
 }
 
@@ -147,7 +169,8 @@ std::string FormatBatchFile(const std::vector<BatchLine>& lines) {
     std::string text;
     for (const BatchLine& line : lines) {
         text += line.keyword;
-        if (!line.target.empty()) text += "\t" + line.target;
+        if (!line.target.empty() || !line.group.empty()) text += "\t" + line.target;
+        if (!line.group.empty()) text += "\t" + line.group;
         text += '\n';
     }
     return text;

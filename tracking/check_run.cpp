@@ -34,10 +34,12 @@ class CheckRun::LineWindow : public CheckWindow {
 };
 
 CheckRun::CheckRun(std::vector<BatchLine> lines, SearchLimits limits,
-                   std::shared_ptr<SharedHistory> history, Events events)
+                   std::shared_ptr<SharedHistory> history, std::shared_ptr<RowStore> store,
+                   Events events)
     : m_lines(std::move(lines)),
       m_limits(limits),
       m_history(std::move(history)),
+      m_store(std::move(store)),
       m_events(std::move(events)),
       m_worker([this] { Run(); }) {}
 
@@ -91,6 +93,13 @@ void CheckRun::Run() {
         });
         if (check.result.stopRequested) stopped = true;
         const bool recorded = m_history->Record(check.summary);
+        // A rejected line saw no rows: the store keeps the checks that ran.
+        if (m_store && m_lines[i].problem.empty()) {
+            std::string problem;
+            if (m_store->Record(check.Stored(), problem) != RowStore::Kept::Yes &&
+                m_events.storeProblem)
+                m_events.storeProblem(problem);
+        }
         const std::string why = !check.result.report.downloadFailure.empty()
                                     ? check.result.report.downloadFailure
                                     : m_lines[i].problem;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "batch_file.h"
+#include "row_store.h"
 #include "search_limits.h"
 #include "shared_history.h"
 
@@ -33,15 +34,21 @@ class CheckRun {
         std::function<void(std::size_t index, const SummaryRecord& summary, const std::string& why,
                            bool recorded)>
             checked;
+        // The rows of a check could not be kept in the store; `problem` says
+        // why (a damaged store set aside included). The check and its
+        // history record stand.
+        std::function<void(const std::string& problem)> storeProblem;
         // The run has ended: every line checked, or stopped.
         std::function<void(bool stopped)> finished;
     };
 
     // Starts checking `lines` in order with `limits`, recording each check
-    // in `history` (already loaded and open for appending). A line with a
-    // problem is recorded as rejected without a search.
+    // in `history` (already loaded and open for appending) and the rows it
+    // saw in `store` (none: the rows are not kept). A line with a problem is
+    // recorded as rejected without a search.
     CheckRun(std::vector<BatchLine> lines, SearchLimits limits,
-             std::shared_ptr<SharedHistory> history, Events events);
+             std::shared_ptr<SharedHistory> history, std::shared_ptr<RowStore> store,
+             Events events);
     // Stops the run and waits for its worker.
     ~CheckRun();
     CheckRun(const CheckRun&) = delete;
@@ -61,6 +68,7 @@ class CheckRun {
     const std::vector<BatchLine> m_lines;
     const SearchLimits m_limits;
     const std::shared_ptr<SharedHistory> m_history;
+    const std::shared_ptr<RowStore> m_store;
     const Events m_events;
 
     std::atomic<bool> m_stopWanted{false};

@@ -1,6 +1,10 @@
 #include "check_window.h"
 
+#include <cstdlib>
+
 #include "gbk_text.h"
+#include "page_analysis.h"
+#include "row_numbers.h"
 #include "summary.h"
 
 namespace sorvik {
@@ -22,6 +26,17 @@ void CheckWindow::SetStatusText(const std::string& gbkText) {
 }
 
 void CheckWindow::AppendResultRow(const ResultRow& row) {
+    SeenRow seen;
+    seen.rank = static_cast<std::int32_t>(std::strtol(row.rank.c_str(), nullptr, 10));
+    seen.page = State().m_pageNumber;
+    seen.title = GbkToUtf8(row.title);
+    seen.seller = GbkToUtf8(row.seller);
+    seen.link = GbkToUtf8(row.link);
+    seen.itemId = ItemIdOf(row.link).value_or(seen.link);
+    const std::string sales = GbkToUtf8(row.sales);
+    seen.priceFen = PriceFen(GbkToUtf8(row.price));
+    seen.sales = SalesCount(sales);
+    m_seenRows.push_back(std::move(seen));
     OnRow(row);
 }
 
@@ -47,6 +62,7 @@ CheckResult RunCheck(CheckWindow& window, const SearchLimits& limits) {
     CheckResult result;
     SearchThreadProc(window, limits, &result.report);
     result.stopRequested = window.State().m_stopRequested.load();
+    result.rows = std::move(window.SeenRows());
     return result;
 }
 

@@ -6,11 +6,13 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "output_format.h"
 #include "search_form.h"
 #include "search_run.h"
 #include "search_window.h"
+#include "seen_row.h"
 
 namespace sorvik {
 
@@ -29,6 +31,9 @@ class CheckWindow : public SearchWindow {
     void ShowMessage(const std::string& gbkText) override;
 
     const SearchForm& Form() const { return m_form; }
+    // The rows appended so far, in UTF-8 with their numbers read. Read by
+    // the thread that ran the search once it has ended.
+    std::vector<SeenRow>& SeenRows() { return m_seenRows; }
     // The status line's text (GBK).
     std::string StatusLine();
 
@@ -52,11 +57,13 @@ class CheckWindow : public SearchWindow {
     SearchForm m_form;
     FormTexts m_gbkForm;
     std::string m_statusLine;  // guarded by m_statusLock
+    std::vector<SeenRow> m_seenRows;  // the search's thread only
 };
 
 // How a check ended.
 struct CheckResult {
     SearchReport report;
+    std::vector<SeenRow> rows;  // every row the search listed, in rank order
     bool stopRequested = false;  // the run's stop flag was raised
 };
 

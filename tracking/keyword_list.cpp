@@ -114,6 +114,7 @@ ImportReport KeywordList::Import(const std::vector<BatchLine>& read, std::string
             problem = line.problem;
         else
             problem = LineProblem(line.Mode(), line.keyword, line.target, lines);
+        if (!problem) problem = GroupProblem(line.group);
         if (problem) {
             report.skipped.emplace_back(line.number, *problem);
             continue;

@@ -10,14 +10,27 @@ LineCheck CheckLine(const SearchForm& form, const std::string& target, const std
                     const SearchRunner& search) {
     LineCheck check;
     if (!problem.empty()) {
+        check.checkedAt = std::time(nullptr);
         check.summary = MakeSummary(form.keyword, target, form.mode, CheckOutcome::FormRejected,
-                                    SearchReport{}, std::time(nullptr));
+                                    SearchReport{}, check.checkedAt);
         return check;
     }
     check.result = search(form);
-    check.summary =
-        SummarizeCheck(form.keyword, target, form.mode, check.result, std::time(nullptr));
+    check.checkedAt = std::time(nullptr);
+    check.summary = SummarizeCheck(form.keyword, target, form.mode, check.result, check.checkedAt);
     return check;
+}
+
+StoredCheck LineCheck::Stored() const {
+    StoredCheck stored;
+    stored.keyword = summary.keyword;
+    stored.target = summary.target.value_or(std::string());
+    stored.mode = summary.mode;
+    stored.checkedAt = checkedAt;
+    stored.outcome = summary.outcome;
+    stored.rank = summary.rank;
+    stored.rows = result.rows;
+    return stored;
 }
 
 LineCheck CheckLine(const BatchLine& line, const SearchRunner& search) {

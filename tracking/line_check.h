@@ -3,6 +3,7 @@
 // its search and is summarised.
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,10 @@ namespace sorvik {
 struct LineCheck {
     SummaryRecord summary;  // without its history fields
     CheckResult result;     // empty for a line rejected without a search
+    std::time_t checkedAt = 0;
+
+    // The check with the rows it saw, as the row store keeps it.
+    StoredCheck Stored() const;
 };
 
 // Runs the search of `form` on a check window of the front end's, on the

@@ -1,15 +1,24 @@
 #include "output_format.h"
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "competition.h"
+#include "row_numbers.h"
+
 namespace sorvik {
 namespace {
 
+// A number written as its decimal text ("76.13"), kept exact.
+struct Decimal {
+    std::string text;
+};
+
 // A value of a record: text, a number, or nothing (null).
-using Value = std::optional<std::variant<std::string, long long>>;
+using Value = std::optional<std::variant<std::string, long long, Decimal>>;
 
 struct Field {
     const char* key;
@@ -21,6 +30,16 @@ Value Number(const std::optional<int>& number) {
     return Value(std::in_place, static_cast<long long>(*number));
 }
 
+Value Count(const std::optional<std::int64_t>& count) {
+    if (!count) return std::nullopt;
+    return Value(std::in_place, static_cast<long long>(*count));
+}
+
+Value Yuan(const std::optional<std::int64_t>& fen) {
+    if (!fen) return std::nullopt;
+    return Value(std::in_place, Decimal{YuanText(*fen)});
+}
+
 Value Text(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
     return Value(std::in_place, *text);
@@ -29,7 +48,17 @@ Value Text(const std::optional<std::string>& text) {
 std::string PlainText(const Value& value) {
     if (!value) return std::string();
     if (auto* text = std::get_if<std::string>(&*value)) return *text;
+    if (auto* decimal = std::get_if<Decimal>(&*value)) return decimal->text;
     return std::to_string(std::get<long long>(*value));
+}
+
+// A value as JSON; texts that are no UTF-8 (from a command line) get
+// U+FFFD for their bad bytes.
+std::string JsonValue(const Value& value) {
+    if (!value) return "null";
+    if (auto* text = std::get_if<std::string>(&*value))
+        return nlohmann::json(*text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return PlainText(value);
 }
 
 // RFC 4180: a field with a comma, a quote or a line break is quoted, its
@@ -57,17 +86,13 @@ std::string CsvText(const Value& value) {
 
 std::string Line(OutputFormat format, const std::vector<Field>& fields) {
     if (format == OutputFormat::Json) {
-        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        // One object on one line, its keys in the fields' order.
+        std::string object = "{";
         for (const Field& field : fields) {
-            if (!field.value)
-                object[field.key] = nullptr;
-            else if (auto* text = std::get_if<std::string>(&*field.value))
-                object[field.key] = *text;
-            else
-                object[field.key] = std::get<long long>(*field.value);
+            if (object.size() > 1) object += ',';
+            object += nlohmann::json(field.key).dump() + ':' + JsonValue(field.value);
         }
-        // Bytes that are no UTF-8 (from a command line) become U+FFFD.
-        return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+        return object + "}\n";
     }
     const bool csv = format == OutputFormat::Csv;
     std::string line;
@@ -78,10 +103,19 @@ std::string Line(OutputFormat format, const std::vector<Field>& fields) {
     return line + (csv ? "\r\n" : "\n");
 }
 
-std::vector<Field> RowFields(const RowRecord& row) {
-    return {{"rank", Number(row.rank)}, {"title", Text(row.title)},    {"seller", Text(row.seller)},
-            {"price", Text(row.price)}, {"sales", Text(row.sales)},    {"link", Text(row.link)},
-            {"page", Number(row.page)}, {"keyword", Text(row.keyword)}};
+// The fields of a row. The tab-separated rows are the program's original
+// output, six fields; csv and json add theirs after those, each new one at
+// the end, so that columns read by their place keep it.
+std::vector<Field> RowFields(OutputFormat format, const RowRecord& row) {
+    std::vector<Field> fields = {{"rank", Number(row.rank)},   {"title", Text(row.title)},
+                                 {"seller", Text(row.seller)}, {"price", Text(row.price)},
+                                 {"sales", Text(row.sales)},   {"link", Text(row.link)}};
+    if (format == OutputFormat::Tsv) return fields;
+    fields.push_back({"page", Number(row.page)});
+    fields.push_back({"keyword", Text(row.keyword)});
+    fields.push_back({"price_yuan", Yuan(PriceFen(row.price))});
+    fields.push_back({"sales_count", Count(SalesCount(row.sales))});
+    return fields;
 }
 
 std::vector<Field> SummaryFields(const SummaryRecord& summary) {
@@ -99,7 +133,29 @@ std::vector<Field> SummaryFields(const SummaryRecord& summary) {
         fields.push_back({"change", Number(summary.change)});
         fields.push_back({"best_rank", Number(summary.bestRank)});
     }
+    if (summary.withWhy) fields.push_back({"why", Text(summary.why)});
+    if (summary.withGroup) fields.push_back({"group", Text(summary.group)});
     return fields;
+}
+
+std::vector<Field> RivalFields(const Rival& rival) {
+    char share[16];
+    std::snprintf(share, sizeof share, "%.3f", rival.page1Share);
+    char trend[16];
+    std::snprintf(trend, sizeof trend, "%.3f", rival.trend);
+    return {{"seller", Text(rival.seller)},
+            {"times_above", Number(rival.timesAbove)},
+            {"lines", Number(rival.lines)},
+            {"best_rank", Number(rival.bestRank)},
+            {"page1_share", Value(std::in_place, Decimal{share})},
+            {"trend", Value(std::in_place, Decimal{trend})}};
+}
+
+std::string CsvHeader(const std::vector<Field>& fields) {
+    std::string header = "\xEF\xBB\xBF";  // the byte-order mark Excel needs to read UTF-8
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        header += (i ? "," : "") + std::string(fields[i].key);
+    return header + "\r\n";
 }
 
 }  // namespace
@@ -111,26 +167,32 @@ std::optional<OutputFormat> OutputFormatNamed(const std::string& name) {
     return std::nullopt;
 }
 
-std::string StreamHeader(OutputFormat format, bool summaries, bool withHistory) {
+std::string StreamHeader(OutputFormat format, bool summaries, bool withHistory, bool withWhy,
+                         bool withGroup) {
     if (format != OutputFormat::Csv) return std::string();
     SummaryRecord summary;
     summary.withHistory = withHistory;
-    const std::vector<Field> fields = summaries ? SummaryFields(summary) : RowFields(RowRecord{});
-    std::string header = "\xEF\xBB\xBF";  // the byte-order mark Excel needs to read UTF-8
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        header += (i ? "," : "") + std::string(fields[i].key);
-    return header + "\r\n";
+    summary.withWhy = withWhy;
+    summary.withGroup = withGroup;
+    return CsvHeader(summaries ? SummaryFields(summary) : RowFields(format, RowRecord{}));
+}
+
+std::string RivalsHeader(OutputFormat format) {
+    return format == OutputFormat::Csv ? CsvHeader(RivalFields(Rival{})) : std::string();
+}
+
+std::string FormatRival(OutputFormat format, const Rival& rival) {
+    return Line(format, RivalFields(rival));
 }
 
 std::string FormatRow(OutputFormat format, const RowRecord& row) {
-    std::vector<Field> fields = RowFields(row);
-    // The tab-separated rows are the program's original output: six fields.
-    if (format == OutputFormat::Tsv) fields.resize(6);
-    return Line(format, fields);
+    return Line(format, RowFields(format, row));
 }
 
 std::string FormatSummary(OutputFormat format, const SummaryRecord& summary) {
     std::vector<Field> fields = SummaryFields(summary);
+    // tsv summaries keep their fields: the group, last, is csv's and json's.
+    if (format == OutputFormat::Tsv && summary.withGroup) fields.pop_back();
     if (format == OutputFormat::Tsv && summary.withHistory) {
         for (Field& field : fields) {
             if (std::string(field.key) == "change") field.value = Value(ChangeMark(summary));

@@ -45,15 +45,33 @@ struct SummaryRecord {
     std::optional<int> previousRank;
     std::optional<int> change;  // previousRank - rank: positive when the item moved up
     std::optional<int> bestRank;
+
+    // With an explanation only: why the rank moved since the line's check
+    // before (empty when the rows say nothing).
+    bool withWhy = false;
+    std::string why;
+
+    // In csv and json, for a batch with groups only: the line's group, last.
+    bool withGroup = false;
+    std::string group;
 };
 
 // What a stream of records begins with: for csv the byte-order mark and the
 // header line, else nothing.
-std::string StreamHeader(OutputFormat format, bool summaries, bool withHistory);
+std::string StreamHeader(OutputFormat format, bool summaries, bool withHistory,
+                         bool withWhy = false, bool withGroup = false);
 
-// One record as a whole line, line end included.
+// One record as a whole line, line end included. A row in tsv has its
+// first six fields; in csv and json it ends with the price in yuan and the
+// sales count read from its texts (none when they hold no number).
 std::string FormatRow(OutputFormat format, const RowRecord& row);
 std::string FormatSummary(OutputFormat format, const SummaryRecord& summary);
+
+// The records of `sorvik-cli --rivals`: seller, times_above, lines,
+// best_rank, page1_share (0 to 1) and trend.
+struct Rival;
+std::string RivalsHeader(OutputFormat format);
+std::string FormatRival(OutputFormat format, const Rival& rival);
 
 // The change as a tsv summary shows it: "↑3", "↓2", "=", "new" (ranked now,
 // not at the previous check) or empty (not ranked now).

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch_file.h"
+#include "row_store.h"
 
 namespace sorvik {
 
@@ -18,7 +19,25 @@ struct TrackerSettings {
     // The share of the height the table takes above the chart, in percent
     // (20 to 60): the chart has at least 40% by default.
     int tablePercent = 40;
+    // How many days the rows of each check are kept in the row store.
+    int storeDays = RowStore::kDefaultRetentionDays;
+    // An alert is raised when a rank leaves the top alertTopN places.
+    int alertTopN = 40;
+    // The group robot the alerts are posted to (empty: none), and
+    // DingTalk's signing secret for it (empty: unsigned).
+    std::string webhook;
+    std::string webhookSecret;
+    // The daily check run by the system's scheduler, and its time of day
+    // (local, "HH:MM"); what the window last registered.
+    bool dailyCheck = false;
+    std::string dailyTime = "09:00";
 };
+
+// The most places alertTopN may be: 100 pages of 40 items.
+constexpr int kMaxAlertTopN = 4000;
+
+// The most days of rows the settings may ask the store to keep.
+constexpr int kMaxStoreDays = 3650;
 
 // The most pages per check the window lets a user choose.
 constexpr int kMaxPagesPerCheck = 100;
@@ -32,6 +51,7 @@ class TrackerFiles {
     std::string ListFile() const { return m_folder + "/keywords.txt"; }
     std::string HistoryFile() const { return m_folder + "/history.jsonl"; }
     std::string SettingsFile() const { return m_folder + "/tracker.ini"; }
+    std::string StoreFile() const { return m_folder + "/rows.db"; }
 
     // Creates the folder (and those above it) when missing. False, with
     // `error` set, when that fails or no file can be created in it.

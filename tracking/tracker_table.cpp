@@ -1,5 +1,7 @@
 #include "tracker_table.h"
 
+#include <algorithm>
+
 #include "form_check.h"
 #include "gbk_text.h"
 #include "messages.h"
@@ -17,6 +19,8 @@ const char* TableColumnCaption(TableColumn column) {
             return "目标";
         case TableColumn::Mode:
             return "方式";
+        case TableColumn::Group:
+            return "分组";
         case TableColumn::Rank:
             return "排名";
         case TableColumn::Page:
@@ -92,6 +96,7 @@ TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest) {
     cell(TableColumn::Keyword) = line.keyword;
     cell(TableColumn::Target) = line.target;
     cell(TableColumn::Mode) = ModeWord(line.Mode());
+    cell(TableColumn::Group) = line.group;
     if (!latest) {
         cell(TableColumn::Outcome) = "未检查";
         return row;
@@ -177,6 +182,29 @@ std::optional<std::string> LineProblem(SearchMode mode, const std::string& keywo
             return std::string("列表中已有这个关键词和目标");
     }
     return std::nullopt;
+}
+
+std::optional<std::string> GroupProblem(const std::string& group) {
+    if (group.find_first_of("\t\r\n") != std::string::npos)
+        return std::string("分组里不能有制表符或换行");
+    return std::nullopt;
+}
+
+std::vector<std::string> GroupsInUse(const std::vector<BatchLine>& lines) {
+    std::vector<std::string> groups;
+    for (const BatchLine& line : lines)
+        if (!line.group.empty() &&
+            std::find(groups.begin(), groups.end(), line.group) == groups.end())
+            groups.push_back(line.group);
+    return groups;
+}
+
+std::vector<std::size_t> LinesInGroup(const std::vector<BatchLine>& lines,
+                                      const std::string& group) {
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (group.empty() || lines[i].group == group) places.push_back(i);
+    return places;
 }
 
 }  // namespace sorvik

@@ -20,6 +20,7 @@ enum class TableColumn {
     Keyword,
     Target,
     Mode,
+    Group,
     Rank,
     Page,
     Change,
@@ -27,7 +28,7 @@ enum class TableColumn {
     CheckedAt,
     Outcome,
 };
-constexpr std::size_t kTableColumnCount = 9;
+constexpr std::size_t kTableColumnCount = 10;
 const char* TableColumnCaption(TableColumn column);
 
 // What the latest check of a line says, for its colour.
@@ -71,5 +72,18 @@ std::optional<std::string> LineProblem(SearchMode mode, const std::string& keywo
                                        const std::string& target,
                                        const std::vector<BatchLine>& list,
                                        std::optional<std::size_t> editing = std::nullopt);
+
+// Why `group` can't be kept in a list file, as a message for the user; no
+// value when it can (an empty group is none).
+std::optional<std::string> GroupProblem(const std::string& group);
+
+// The groups the lines are in, each once, in the order they first appear;
+// lines without a group add none.
+std::vector<std::string> GroupsInUse(const std::vector<BatchLine>& lines);
+
+// The places of the lines in `group`, in list order; every line's for an
+// empty `group`.
+std::vector<std::size_t> LinesInGroup(const std::vector<BatchLine>& lines,
+                                      const std::string& group);
 
 }  // namespace sorvik

@@ -1,5 +1,7 @@
 #include "window_export.h"
 
+#include <map>
+
 #include "local_time.h"
 #include "rank_history.h"
 
@@ -46,14 +48,28 @@ std::string TableAsCsv(const std::vector<TableRow>& rows,
     return csv;
 }
 
-bool HistoryAsTable(const std::string& path, std::string& csv, std::string& error) {
+std::string CellsAsCsv(const std::vector<std::string>& captions,
+                       const std::vector<std::vector<std::string>>& rows) {
+    std::string csv = kByteOrderMark + CsvLine(captions);
+    for (const std::vector<std::string>& cells : rows) csv += CsvLine(cells);
+    return csv;
+}
+
+bool HistoryAsTable(const std::string& path, const std::vector<BatchLine>& lines, std::string& csv,
+                    std::string& error) {
+    // Records carry no group: it is the list's, found by the search's key.
+    std::map<TrackKey, std::string> groups;
+    for (const BatchLine& line : lines)
+        if (!line.group.empty()) groups.emplace(KeyOf(line), line.group);
     RankHistory history([](const std::string&) {});
-    csv = kByteOrderMark + CsvLine({"检查时间", "关键词", "目标", "方式", "结果", "排名", "页",
-                                    "变化", "最佳", "结果数", "已读页数"});
-    history.SetRecordHook([&csv](const SummaryRecord& summary) {
+    csv = kByteOrderMark + CsvLine({"检查时间", "关键词", "目标", "方式", "分组", "结果", "排名",
+                                    "页", "变化", "最佳", "结果数", "已读页数"});
+    history.SetRecordHook([&csv, &groups](const SummaryRecord& summary) {
+        const auto group = groups.find(KeyOf(summary));
         csv += CsvLine({LocalTimeOf(summary.checkedAt), summary.keyword,
                         summary.target.value_or(std::string()),
                         ModeWord(static_cast<SearchMode>(summary.mode)),
+                        group == groups.end() ? std::string() : group->second,
                         OutcomeWords(summary.outcome), Number(summary.rank), Number(summary.page),
                         ChangeWords(summary), Number(summary.bestRank), Number(summary.total),
                         std::to_string(summary.pagesRead)});

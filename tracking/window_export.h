@@ -17,10 +17,17 @@ namespace sorvik {
 std::string TableAsCsv(const std::vector<TableRow>& rows,
                        const std::vector<std::string>& checkedAt);
 
+// A table of the window's own as CSV: `captions`, then one line per row.
+std::string CellsAsCsv(const std::vector<std::string>& captions,
+                       const std::vector<std::vector<std::string>>& rows);
+
 // Every record of the history file at `path` as CSV: 检查时间, 关键词, 目标,
-// 方式, 结果, 排名, 页, 变化, 最佳, 结果数, 已读页数. Damaged lines are left
-// out. False, with `error` set, when the file can't be read.
-bool HistoryAsTable(const std::string& path, std::string& csv, std::string& error);
+// 方式, 分组, 结果, 排名, 页, 变化, 最佳, 结果数, 已读页数, the group being
+// that of the line of `lines` with the record's keyword and target (empty
+// when no line has them now). Damaged lines are left out. False, with
+// `error` set, when the file can't be read.
+bool HistoryAsTable(const std::string& path, const std::vector<BatchLine>& lines, std::string& csv,
+                    std::string& error);
 
 // A file name for an export made at `now`: `stem` and the local date,
 // "排名_2026-12-09.csv".

@@ -62,10 +62,14 @@ Records ReadBack(const std::string& kind, const std::string& file) {
     Records records;
     std::istringstream all(result.out);
     for (std::string record; std::getline(all, record, '\x1e');) {
+        // Every field, an empty last one too.
         records.emplace_back();
-        std::istringstream fields(record);
-        for (std::string field; std::getline(fields, field, '\x1f');)
-            records.back().push_back(field);
+        for (std::size_t start = 0;;) {
+            const std::size_t end = record.find('\x1f', start);
+            records.back().push_back(record.substr(start, end - start));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
     }
     return records;
 }
@@ -85,18 +89,20 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
     DemoMarket market;
     const std::string link = "http://" + market.Host() + "/item.htm?id=10000000055";
     // As a Windows editor saves it: byte-order mark and CR LF line ends.
-    // Line 8's link is copied from a browser (https); line 10 has blanks
-    // around its fields, the ideographic space among them.
-    dir.Write("batch.txt",
-              "\xEF\xBB\xBF# keywords to watch\r\nabc\r\n\r\nabc\t深夜小铺\r\nabc\t" + link +
-                  "\nabc\tnobody\n\tshop A\nabc\thttps://" + market.Host() +
-                  "/item.htm?id=10000000001\na\tb\tc\n  abc\xE3\x80\x80\t 深夜小铺 \t\n");
+    // Line 8's link is copied from a browser (https); line 9 is in group c;
+    // line 10 has blanks around its fields, the ideographic space among
+    // them; line 11 has a fourth field, which no line may have.
+    dir.Write(
+        "batch.txt",
+        "\xEF\xBB\xBF# keywords to watch\r\nabc\r\n\r\nabc\t深夜小铺\r\nabc\t" + link +
+            "\nabc\tnobody\n\tshop A\nabc\thttps://" + market.Host() +
+            "/item.htm?id=10000000001\na\tb\tc\n  abc\xE3\x80\x80\t 深夜小铺 \t\na\tb\tc\td\n");
     CliRun run =
         RunCli(market, dir, {"--batch", "batch.txt", "--format", "json", "--output", "out"},
                {{"TZ", "CST-8"}});
-    EXPECT_EQ(run.exitStatus, 2) << run.err;  // lines 7 and 9 could not be checked
+    EXPECT_EQ(run.exitStatus, 2) << run.err;  // lines 7 and 11 could not be checked
     EXPECT_TRUE(run.rows.empty());            // everything went to the output file
-    EXPECT_NE(run.err.find("line 9: cannot use this line"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("line 11: cannot use this line"), std::string::npos) << run.err;
     // A rejected line has its message and no empty status line.
     EXPECT_NE(run.err.find("line 7: keyword \"\", seller \"shop A\"\nmessage: "
                            "关键词和用户名不能为空\nline 8:"),
@@ -104,14 +110,19 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
         << run.err;
 
     Records records = ReadBack("json", dir.File("out"));
-    ASSERT_EQ(records.size(), 8u);
+    ASSERT_EQ(records.size(), 9u);
     const std::regex localTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\+08:00)");
+    // Line 9 has a group: every summary of the batch ends with one.
+    std::vector<std::string> groups;
     for (auto& record : records) {
-        ASSERT_EQ(record.size(), 10u);
-        EXPECT_EQ(record[0], kSummaryKeys);
+        ASSERT_EQ(record.size(), 11u);
+        EXPECT_EQ(record[0], std::string(kSummaryKeys) + ",group");
+        record[0] = kSummaryKeys;
         EXPECT_TRUE(std::regex_match(record[9], localTime)) << record[9];
-        record.pop_back();
+        groups.push_back(record[10]);
+        record.resize(9);
     }
+    EXPECT_EQ(groups, (std::vector<std::string>{"", "", "", "", "", "", "c", "", ""}));
     EXPECT_EQ(
         records,
         (Records{
@@ -122,10 +133,12 @@ TEST_F(CliTracking, ABatchChecksTheThreeModesAndSummarisesEachLine) {
             {kSummaryKeys, "", "shop A", "2", "form_rejected", "<null>", "<null>", "<null>", "0"},
             {kSummaryKeys, "abc", "https://" + market.Host() + "/item.htm?id=10000000001", "3",
              "found", "1", "100", "1", "1"},
-            {kSummaryKeys, "a", "b\tc", "2", "form_rejected", "<null>", "<null>", "<null>", "0"},
-            {kSummaryKeys, "abc", "深夜小铺", "2", "found", "57", "100", "2", "2"}}));
-    // 3 + 2 + 2 + 3 + 1 + 2 pages, nothing for lines 7 and 9.
-    EXPECT_EQ(market.Requests().size(), 13u);
+            {kSummaryKeys, "a", "b", "2", "not_found", "<null>", "100", "3", "3"},
+            {kSummaryKeys, "abc", "深夜小铺", "2", "found", "57", "100", "2", "2"},
+            {kSummaryKeys, "a", "b\tc\td", "2", "form_rejected", "<null>", "<null>", "<null>",
+             "0"}}));
+    // 3 + 2 + 2 + 3 + 1 + 3 + 2 pages, nothing for lines 7 and 11.
+    EXPECT_EQ(market.Requests().size(), 16u);
 
     // A check whose download failed is never written as not ranked.
     DemoMarket failing({"--fail-page", "2"});
@@ -144,17 +157,19 @@ std::string AwkwardPage() {
     std::string page =
         "<html><head><meta charset=\"gbk\"><title>t</title></head><body>"
         "<ul class=\"result-summary\"><li class=\"result-info\">4件宝贝</li></ul>";
-    const char* const items[][2] = {{"title='连衣裙, \"新款\" 包邮'", "店,A"},
-                                    {"title=\"两行\n标题\"", "店\"B\""},
-                                    {"title=\"普通\"", "店C"},
-                                    {"title=\"=1+2 连衣裙\"", "@SUM(1,2)店"}};
+    const char* const items[][4] = {
+        {"title='连衣裙, \"新款\" 包邮'", "店,A", "￥1.00", "2 笔"},
+        {"title=\"两行\n标题\"", "店\"B\"", "￥76.10", "1.2万+人付款"},
+        {"title=\"普通\"", "店C", "面议", "100+人收货"},
+        {"title=\"=1+2 连衣裙\"", "@SUM(1,2)店", "￥12.50-20.00", "暂无"}};
     int id = 1;
     for (const auto& item : items) {
         page += "<div class=\"item\"><h3 class=\"summary\"><a href=\"http://i/item.htm?id=" +
                 std::to_string(id++) + "\" " + item[0] +
                 ">x</a></h3><div class=\"seller\"><a href=\"#\">" + item[1] +
-                "</a></div><div class=\"col total\"><div class=\"price\">￥1.00</div></div>"
-                "<div class=\"col dealing\"><div class=\"deal-cnt\">2 笔</div></div></div>";
+                "</a></div><div class=\"col total\"><div class=\"price\">" + item[2] +
+                "</div></div><div class=\"col dealing\"><div class=\"deal-cnt\">" + item[3] +
+                "</div></div></div>";
     }
     return Utf8ToGbk(page + "</body></html>");
 }
@@ -169,11 +184,16 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
         args.insert(args.begin(), SORVIK_CLI);
         return ParseCliOutput(RunProcess(args, dir.Path(), env));
     };
+    // The price in yuan and the sales count close the csv and json rows,
+    // empty in csv (null in json) when their texts hold no number.
     const Records expected = {
-        {"1", "连衣裙, \"新款\" 包邮", "店,A", "￥1.00", "2笔", "http://i/item.htm?id=1", "1", "k"},
-        {"2", "两行\n标题", "店\"B\"", "￥1.00", "2笔", "http://i/item.htm?id=2", "1", "k"},
-        {"3", "普通", "店C", "￥1.00", "2笔", "http://i/item.htm?id=3", "1", "k"},
-        {"4", "=1+2 连衣裙", "@SUM(1,2)店", "￥1.00", "2笔", "http://i/item.htm?id=4", "1", "k"}};
+        {"1", "连衣裙, \"新款\" 包邮", "店,A", "￥1.00", "2笔", "http://i/item.htm?id=1", "1", "k",
+         "1", "2"},
+        {"2", "两行\n标题", "店\"B\"", "￥76.10", "1.2万+人付款", "http://i/item.htm?id=2", "1",
+         "k", "76.1", "12000"},
+        {"3", "普通", "店C", "面议", "100+人收货", "http://i/item.htm?id=3", "1", "k", "", "100"},
+        {"4", "=1+2 连衣裙", "@SUM(1,2)店", "￥12.50-20.00", "暂无", "http://i/item.htm?id=4", "1",
+         "k", "12.5", ""}};
 
     // tsv as ever: six fields, a line break inside a field written as a blank.
     CliRun tsv = cli({"--keyword", "k"});
@@ -187,7 +207,8 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
     CliRun csv = cli({"--keyword", "k", "--format", "csv", "--output", "rows.csv"});
     EXPECT_EQ(csv.exitStatus, 0) << csv.err;
     Records header = {{"bom"},
-                      {"rank", "title", "seller", "price", "sales", "link", "page", "keyword"}};
+                      {"rank", "title", "seller", "price", "sales", "link", "page", "keyword",
+                       "price_yuan", "sales_count"}};
     header.insert(header.end(), expected.begin(), expected.end());
     // A cell a spreadsheet would run as a formula is text in csv only.
     header.back()[1] = "'=1+2 连衣裙";
@@ -201,8 +222,13 @@ TEST_F(CliTracking, CsvAndJsonRowsReadBackIntoTheSameRows) {
     Records rows = ReadBack("json", dir.File("rows.jsonl"));
     ASSERT_EQ(rows.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(rows[i][0], "rank,title,seller,price,sales,link,page,keyword");
-        EXPECT_EQ(std::vector<std::string>(rows[i].begin() + 1, rows[i].end()), expected[i]);
+        EXPECT_EQ(rows[i][0],
+                  "rank,title,seller,price,sales,link,page,keyword,price_yuan,sales_count");
+        std::vector<std::string> row = expected[i];
+        for (std::size_t field = 8; field < 10; ++field) {
+            if (row[field].empty()) row[field] = "<null>";
+        }
+        EXPECT_EQ(std::vector<std::string>(rows[i].begin() + 1, rows[i].end()), row);
     }
 }
 
@@ -363,12 +389,24 @@ TEST_F(CliTracking, AStopSeenDuringAPageWalkIsStoppedNotNotFound) {
     EXPECT_EQ(market.Requests().size(), requests);
 
     // The walk ended there: the check is stopped, with no rank, and every row
-    // written is whole.
+    // written is whole, its price in yuan and its sales count those of its
+    // texts ("￥76.10" and "最近成交54笔": 76.1 and 54).
     dir.Write("rows.jsonl", result.out);
     const Records rows = ReadBack("json", dir.File("rows.jsonl"));
     EXPECT_GT(rows.size(), 40u * (requests - 1));
     EXPECT_LE(rows.size(), 40u * requests);
-    for (const auto& row : rows) ASSERT_EQ(row.size(), 9u) << row[0];
+    const std::regex price(R"(￥(\d+)\.(\d)(\d))"), sales(R"(最近成交(\d+)笔)");
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 11u) << row[0];
+        std::smatch yuan, count;
+        ASSERT_TRUE(std::regex_match(row[4], yuan, price)) << row[4];
+        std::string text = yuan[1].str();
+        if (yuan[3] != "0") text += "." + yuan[2].str() + yuan[3].str();
+        if (yuan[3] == "0" && yuan[2] != "0") text += "." + yuan[2].str();
+        EXPECT_EQ(row[9], text) << row[4];
+        ASSERT_TRUE(std::regex_match(row[5], count, sales)) << row[5];
+        EXPECT_EQ(row[10], count[1].str()) << row[5];
+    }
     Records history = ReadBack("json", dir.File("history.jsonl"));
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(std::vector<std::string>(history[0].begin() + 4, history[0].begin() + 6),
@@ -410,6 +448,14 @@ TEST_F(CliTracking, BadInputIsReportedAndChangesNothing) {
         {"--batch", "good.txt", "--output", "./config.txt"},
         {"--batch", "good.txt", "--output", "data.html"},
         {"--batch", "good.txt", "--history", "folder/../data_backup.html"},
+        // The row store: a file of its own, and options that go with it.
+        {"--batch", "good.txt", "--store", "./history.jsonl"},
+        {"--batch", "good.txt", "--store", "data.html"},
+        {"--batch", "good.txt", "--explain"},
+        {"--keyword", "abc", "--store", "rows.db"},
+        {"--batch", "good.txt", "--days", "7"},
+        {"--rivals", "--store", "rows.db", "--batch", "good.txt"},
+        {"--rivals", "--days", "0", "--store", "rows.db"},
     };
     // A FIFO would be waited on for ever. (Windows has none: the Windows
     // build under Wine, SORVIK_TEST_CLI, sees this one as a plain file.)
@@ -614,7 +660,7 @@ TEST_F(CliTracking, OutputGoesThroughLinksKeepsModesAndHardLinksAndReachesDevice
 TEST_F(CliTracking, ARecordThatCannotBeWrittenWholeGivesExit4AndNoHalfLine) {
     // Files of at most 512 bytes: room for two records. Lines that can't be
     // used are recorded without a search, so no page needs the room.
-    dir.Write("batch.txt", "a\tb\tc\n\tshop A\n\tshop B\n\tshop C\n");
+    dir.Write("batch.txt", "a\tb\tc\td\n\tshop A\n\tshop B\n\tshop C\n");
     auto limited = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"",
                                    CliProgram(), "--batch", "batch.txt"});

@@ -1,126 +1,51 @@
 // The tracker window driven as a person would, against the demo
 // marketplace: lines added through the form, all checked, ranks and moves
 // in the table, a restart on the same files, a failed check marked on the
-// chart, Stop and closing during a check, changes of the list beside an
-// editor's, one window per data folder, and files that can't be used.
+// chart, the competition of a check and the rivals from the rows kept, Stop
+// and closing during a check, changes of the list beside an editor's, one
+// window per data folder, and files that can't be used.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
-#include <wx/radiobox.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <functional>
+#include <optional>
 
 #include "chart_layout.h"
+#include "competition_view.h"
+#include "daily_schedule.h"
 #include "folder_claim.h"
+#include "group_filter.h"
 #include "gui_harness.h"
-#include "line_dialog.h"
 #include "list_views.h"
+#include "local_time.h"
 #include "rank_chart.h"
+#include "rivals_view.h"
+#include "schedule_dialog.h"
+#include "scheduled_run.h"
 #include "test_environment.h"
 #include "tracker_frame.h"
+#include "tracker_person.h"
 #include "tracker_table.h"
 
 using namespace gui_test;
+using namespace tracker_test;
 using sorvik::FileText;
 using sorvik::Lines;
-using sorvik_tracker::LineDialog;
 using sorvik_tracker::TrackerFrame;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A line as typed into the form: mode 1 to 3, keyword, target.
-struct Typed {
-    int mode;
-    std::string keyword;
-    std::string target;
-};
-
-// Seams that record messages and answer the form and the questions from
-// queues the test fills.
-class Person {
-  public:
-    sorvik_tracker::TrackerSeams Seams() {
-        sorvik_tracker::TrackerSeams seams;
-        seams.message = [this](const wxString& text, wxWindow*) {
-            messages.push_back(text.utf8_string());
-        };
-        seams.ask = [this](const wxString& question, wxWindow*) {
-            questions.push_back(question.utf8_string());
-            return yes;
-        };
-        seams.chooseFile = [this](const wxString&, const wxString&, const wxString&, bool,
-                                  wxWindow*) { return wxString::FromUTF8(file); };
-        seams.editLine = [this](LineDialog& dialog) {
-            // Filled in and accepted inside the form's own modal loop; a
-            // form that stays open (its check failed) is cancelled.
-            dialog.CallAfter([this, &dialog] {
-                const Typed typed = toType;
-                dialog.ModeChoice()->SetSelection(typed.mode - 1);
-                wxCommandEvent chosen(wxEVT_RADIOBOX, dialog.ModeChoice()->GetId());
-                chosen.SetInt(typed.mode - 1);
-                chosen.SetEventObject(dialog.ModeChoice());
-                dialog.ModeChoice()->GetEventHandler()->ProcessEvent(chosen);
-                dialog.KeywordField()->ChangeValue(wxString::FromUTF8(typed.keyword));
-                dialog.TargetField()->ChangeValue(wxString::FromUTF8(typed.target));
-                buttons = dialog.FindWindow(wxID_OK)->GetLabel().utf8_string() + "/" +
-                          dialog.FindWindow(wxID_CANCEL)->GetLabel().utf8_string();
-                Click(dialog, wxID_OK);
-                if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
-            });
-            return dialog.ShowModal() == wxID_OK;
-        };
-        // The window giving up on a check it can't stop would end the test
-        // program too: the test in which it happens fails instead.
-        seams.endProgramNow = [] { ADD_FAILURE() << "the window ended the program"; };
-        return seams;
-    }
-
-    Typed toType;
-    std::string buttons;  // the labels of the form's OK and Cancel
-    std::string file;
-    bool yes = true;
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-};
-
-void Command(TrackerFrame& frame, int id) {
-    wxCommandEvent command(wxEVT_MENU, id);
-    frame.ProcessWindowEvent(command);
-}
-
-bool CheckToTheEnd(TrackerFrame& frame, int id, int timeoutMs = 60000) {
-    Command(frame, id);
-    if (!frame.Checking()) return false;
-    return PumpUntil([&] { return !frame.Checking(); }, timeoutMs);
-}
-
-std::string Cell(TrackerFrame& frame, long row, sorvik::TableColumn column) {
-    return frame.Table()->GetItemText(row, static_cast<int>(column)).utf8_string();
-}
-
-void Select(TrackerFrame& frame, long row) {
-    wxListCtrl* table = frame.Table();
-    for (long i = 0; i < table->GetItemCount(); ++i)
-        table->SetItemState(i, i == row ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
-    Pump(50);
-}
-
-class Tracker : public testing::Test {
-  protected:
-    std::string Folder() const { return m_dir.Path() + "/data"; }
-    std::string DataFile(const char* name) const { return Folder() + "/" + name; }
-    TempWorkDir m_dir;
-    Person m_person;
-};
 
 TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndChart) {
     auto demo = std::make_unique<DemoMarket>(std::vector<std::string>{});
@@ -139,7 +64,7 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
         m_person.toType = typed;
         Command(*frame, sorvik_tracker::ID_ADD_LINE);
     }
-    ASSERT_EQ(m_person.messages.size(), 1u);
+    ASSERT_EQ(m_person.messages.size(), 1u) << m_person.messages[0];
     EXPECT_EQ(m_person.messages[0].rfind("请输入正确的宝贝链接,如http://" + host, 0), 0u);
     // The tracker's form says what is wrong with the link, and that https is fine.
     EXPECT_NE(m_person.messages[0].find("这个链接的网站是 elsewhere"), std::string::npos);
@@ -243,13 +168,104 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     Command(*frame, sorvik_tracker::ID_EXPORT_RESULTS);
     const std::vector<std::string> ranks = Lines(FileText(m_person.file));
     ASSERT_EQ(ranks.size(), 4u);
-    EXPECT_EQ(ranks[0], "\xEF\xBB\xBF关键词,目标,方式,排名,页,变化,最佳,上次检查,结果\r");
-    EXPECT_EQ(ranks[2].rfind("连衣裙,深夜小铺,用户名,12,1,↑45,12,2026-12-09 ", 0), 0u) << ranks[2];
+    EXPECT_EQ(ranks[0], "\xEF\xBB\xBF关键词,目标,方式,分组,排名,页,变化,最佳,上次检查,结果\r");
+    EXPECT_EQ(ranks[2].rfind("连衣裙,深夜小铺,用户名,,12,1,↑45,12,2026-12-09 ", 0), 0u) << ranks[2];
     m_person.file = m_dir.Path() + "/history.csv";
     Command(*frame, sorvik_tracker::ID_EXPORT_HISTORY);
     const std::vector<std::string> history = Lines(FileText(m_person.file));
     ASSERT_EQ(history.size(), 9u);
     EXPECT_NE(history[4].find(",下载失败,"), std::string::npos) << history[4];
+}
+
+TEST_F(Tracker, CompetitionBesideTheChartWhyTheRankMovedAndTheRivalsFromStoredRows) {
+    // Two checks of a seller line: the demo's order turned by 7 places
+    // (the seller's item at 50), then as it is (at 57): the 7 items that
+    // came back to the top are new above it, every other item fell by 7.
+    auto demo = std::make_unique<DemoMarket>(std::vector<std::string>{"--rotate", "7"});
+    ASSERT_TRUE(demo->Running());
+    std::filesystem::create_directories(Folder());
+    std::ofstream(DataFile("keywords.txt")) << "连衣裙\t深夜小铺\n";
+    auto frame = std::make_unique<TrackerFrame>(Folder(), m_person.Seams());
+    frame->Show();
+    ASSERT_NE(frame->Store(), nullptr);
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
+    demo.reset();
+    demo = std::make_unique<DemoMarket>(std::vector<std::string>{});
+    ASSERT_TRUE(demo->Running());
+    const std::time_t first = std::time(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return std::time(nullptr) > first; }, 3000));
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
+    ASSERT_EQ(Cell(*frame, 0, sorvik::TableColumn::Rank), "57");
+    EXPECT_TRUE(m_person.messages.empty());
+
+    // The latest check: the 56 items above, with their moves; why it fell.
+    Select(*frame, 0);
+    sorvik_tracker::CompetitionList* list = frame->Competition()->List();
+    ASSERT_EQ(list->GetItemCount(), 56);
+    EXPECT_NE(frame->Competition()->Heading().utf8_string().find("排在你前面的 56 个宝贝"),
+              std::string::npos);
+    const std::vector<wxString> top = RowTexts(*list, 0);
+    EXPECT_EQ(top[0], "1");
+    EXPECT_EQ(top[3].utf8_string().rfind("￥", 0), 0u) << top[3];
+    for (long row : {0L, 6L}) EXPECT_EQ(list->GetItemText(row, 5).utf8_string(), "新");
+    for (long row : {7L, 55L}) EXPECT_EQ(list->GetItemText(row, 5).utf8_string(), "↓7");
+    const std::string why = frame->WhyLine()->GetLabelText().utf8_string();
+    EXPECT_EQ(why.rfind("比上次：7 个新宝贝排到你前面", 0), 0u) << why;
+    // A double click hands the item's link to the browser.
+    wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
+    activated.SetIndex(0);
+    activated.SetEventObject(list);
+    list->GetEventHandler()->ProcessEvent(activated);
+    EXPECT_EQ(m_person.links, std::vector<std::string>{list->Row(0).row.link});
+    EXPECT_EQ(m_person.links[0].rfind("http://" + demo->Host() + "/item.htm?", 0), 0u);
+
+    // The older check chosen in the past checks: the 49 items above it,
+    // nothing to compare with, no why.
+    frame->PastChecks()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Pump(50);
+    EXPECT_EQ(frame->Chart()->ChosenCheck(), 0u);
+    EXPECT_EQ(list->GetItemCount(), 49);
+    EXPECT_EQ(list->GetItemText(0, 5), "");
+    EXPECT_EQ(frame->WhyLine()->GetLabelText(), "");
+
+    // A failed check, and one sorvik-cli made without the store, say so.
+    demo.reset();
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
+    Select(*frame, 0);
+    EXPECT_EQ(list->GetItemCount(), 0);
+    EXPECT_EQ(frame->Competition()->Heading().utf8_string().rfind("这次检查失败", 0), 0u);
+    std::ofstream(DataFile("history.jsonl"), std::ios::app)
+        << R"({"keyword":"连衣裙","target":"深夜小铺","mode":2,"outcome":"found","rank":9,)"
+        << R"("page":1,"pages_read":1,"checked_at":")"
+        << sorvik::LocalTimestamp(std::time(nullptr) + 60) << "\"}\n";
+    wxActivateEvent active(wxEVT_ACTIVATE, true);
+    frame->ProcessWindowEvent(active);
+    ASSERT_TRUE(PumpUntil([&] { return Cell(*frame, 0, sorvik::TableColumn::Rank) == "9"; }, 5000));
+    Select(*frame, 0);
+    EXPECT_EQ(frame->Competition()->Heading(), U("这次检查没有保存宝贝行"));
+
+    // 对手: the sellers above in both checks, never the user's own, and
+    // their CSV.
+    Command(*frame, sorvik_tracker::ID_SHOW_RIVALS);
+    sorvik_tracker::RivalsDialog* rivals = frame->Rivals();
+    ASSERT_NE(rivals, nullptr);
+    wxListCtrl* table = rivals->Table();
+    ASSERT_EQ(table->GetItemCount(), 9);
+    std::string shopB;  // the best rank of the seller of position 41 alone
+    for (long row = 0; row < table->GetItemCount(); ++row) {
+        const std::vector<wxString> cells = RowTexts(*table, row);
+        EXPECT_NE(cells[0], U("深夜小铺"));
+        EXPECT_EQ(cells[1], "2") << cells[0];
+        EXPECT_EQ(cells[2], "1") << cells[0];
+        if (cells[0] == "shopB") shopB = cells[3].utf8_string();
+    }
+    EXPECT_EQ(shopB, "34");
+    m_person.file = m_dir.Path() + "/rivals.csv";
+    rivals->Export();
+    const std::vector<std::string> csv = Lines(FileText(m_person.file));
+    ASSERT_EQ(csv.size(), 10u);
+    EXPECT_EQ(csv[0], "\xEF\xBB\xBF掌柜,排在你前面(次),关键词数,最好排名,第1页占比,趋势\r");
+    EXPECT_EQ(csv[1].rfind(table->GetItemText(0, 0).utf8_string() + ",2,1,", 0), 0u) << csv[1];
 }
 
 TEST_F(Tracker, ListChangesKeepLinesWrittenElsewhereAndOneWindowHasTheFolder) {
@@ -346,30 +362,39 @@ TEST_F(Tracker, StopAndClosingDuringAStalledCheckEndAtOnceAndKeepTheRecords) {
 
 TEST_F(Tracker, FilesThatCannotBeUsedAreReportedAndKept) {
     std::filesystem::create_directories(Folder());
-    // A list in GBK, and a history with a damaged line.
+    // A list in GBK, a history with a damaged line, and no row store.
     const std::string gbkList = "\xC1\xAC\xD2\xC2\xC8\xB9\n";
     std::ofstream(DataFile("keywords.txt"), std::ios::binary) << gbkList;
+    std::ofstream(DataFile("rows.db")) << "not a store\n";
     std::ofstream(DataFile("history.jsonl"))
         << "{\"keyword\":\"k\",\"outcome\":\"found\",\"rank\":3,"
            "\"checked_at\":\"2026-12-01T09:00:00+08:00\"}\nbroken\n";
     {
         TrackerFrame frame(Folder(), m_person.Seams());
-        ASSERT_EQ(m_person.messages.size(), 2u);
+        ASSERT_EQ(m_person.messages.size(), 3u);
         EXPECT_NE(m_person.messages[0].find("无法读取关键词列表"), std::string::npos);
         EXPECT_NE(m_person.messages[1].find("1 行已损坏"), std::string::npos);
+        EXPECT_EQ(m_person.messages[2].rfind("宝贝行的存储无法使用", 0), 0u)
+            << m_person.messages[2];
+        EXPECT_NE(frame.Store(), nullptr);  // a new one
         EXPECT_EQ(frame.Table()->GetItemCount(), 0);
         // An empty list: how to begin, and no word of F5.
         const std::string status = frame.StatusText()->GetLabelText().utf8_string();
         EXPECT_NE(status.find("Ctrl+N"), std::string::npos) << status;
         EXPECT_EQ(status.find("F5"), std::string::npos) << status;
     }
-    // The list was put aside whole, the history left as it was.
+    // The list and the store were put aside whole, the history left as it
+    // was.
     int aside = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(Folder()))
-        if (entry.path().filename().string().rfind("keywords.txt.unreadable-", 0) == 0 &&
-            FileText(entry.path().string()) == gbkList)
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+        const std::string name = entry.path().filename().string();
+        if ((name.rfind("keywords.txt.unreadable-", 0) == 0 &&
+             FileText(entry.path().string()) == gbkList) ||
+            (name.rfind("rows.db.damaged-", 0) == 0 &&
+             FileText(entry.path().string()) == "not a store\n"))
             ++aside;
-    EXPECT_EQ(aside, 1);
+    }
+    EXPECT_EQ(aside, 2);
     EXPECT_EQ(Lines(FileText(DataFile("history.jsonl"))).size(), 2u);
 
     // A data folder that can't be made: said once, and nothing is checked.
@@ -382,6 +407,191 @@ TEST_F(Tracker, FilesThatCannotBeUsedAreReportedAndKept) {
     Command(frame, sorvik_tracker::ID_ADD_LINE);
     EXPECT_EQ(frame.Table()->GetItemCount(), 0);
     EXPECT_EQ(m_person.messages.size(), 2u);
+}
+
+// Chooses item `item` of the group filter as a person would.
+void ChooseGroup(TrackerFrame& frame, int item) {
+    sorvik_tracker::GroupFilter* groups = frame.Groups();
+    groups->SetSelection(item);
+    wxCommandEvent chosen(wxEVT_CHOICE, groups->GetId());
+    chosen.SetInt(item);
+    chosen.SetEventObject(groups);
+    groups->GetEventHandler()->ProcessEvent(chosen);
+    Pump(50);
+}
+
+TEST_F(Tracker, AGroupChosenAboveTheTableShowsAndChecksOnlyItsLines) {
+    auto demo = std::make_unique<DemoMarket>(std::vector<std::string>{});
+    ASSERT_TRUE(demo->Running());
+    std::filesystem::create_directories(Folder());
+    std::ofstream(DataFile("keywords.txt"))
+        << "abc\t深夜小铺\t夏装\nabc\tnobody\t冬装\nabc\t\t夏装\n";
+    auto frame = std::make_unique<TrackerFrame>(Folder(), m_person.Seams());
+    frame->Show();
+    Pump(100);
+    sorvik_tracker::GroupFilter* groups = frame->Groups();
+    ASSERT_EQ(groups->GetCount(), 3u);
+    EXPECT_EQ(groups->GetString(0).utf8_string(), "全部分组");
+    EXPECT_EQ(groups->GetString(2).utf8_string(), "冬装");
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Group), "冬装");
+
+    // 夏装: its two lines, and 全部检查 checks them and no other.
+    ChooseGroup(*frame, 1);
+    ASSERT_EQ(frame->Table()->GetItemCount(), 2);
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Mode), "关键词");
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
+    EXPECT_EQ(frame->StatusText()->GetLabelText().utf8_string().rfind("检查完毕：2 行", 0), 0u);
+    EXPECT_EQ(Cell(*frame, 0, sorvik::TableColumn::Rank), "57");
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Outcome), "已列完");
+    EXPECT_EQ(Lines(FileText(DataFile("history.jsonl"))).size(), 2u);
+    EXPECT_EQ(FileText(DataFile("history.jsonl")).find("nobody"), std::string::npos);
+
+    // 冬装: its one line, not checked yet; 检查所选 checks that line.
+    ChooseGroup(*frame, 2);
+    ASSERT_EQ(frame->Table()->GetItemCount(), 1);
+    EXPECT_EQ(Cell(*frame, 0, sorvik::TableColumn::Outcome), "未检查");
+    Select(*frame, 0);
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_SELECTED));
+    EXPECT_EQ(Cell(*frame, 0, sorvik::TableColumn::Outcome), "未找到");
+    const std::vector<std::string> records = Lines(FileText(DataFile("history.jsonl")));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_NE(records[2].find("\"nobody\""), std::string::npos) << records[2];
+
+    // The form: a line added under 冬装 is in 冬装, an edited line keeps
+    // its group until another is typed; a line moved out of the group
+    // shows among every line, and its new group is offered.
+    m_person.toType = {2, "abc", "小美的店"};
+    Command(*frame, sorvik_tracker::ID_ADD_LINE);
+    EXPECT_EQ(m_person.groupShown, "冬装");
+    ASSERT_EQ(frame->Table()->GetItemCount(), 2);
+    Select(*frame, 0);
+    m_person.toType = {2, "abc", "nobody"};
+    Command(*frame, sorvik_tracker::ID_EDIT_LINE);
+    EXPECT_EQ(m_person.groupShown, "冬装");
+    m_person.groupToType = "秋装";
+    Command(*frame, sorvik_tracker::ID_EDIT_LINE);
+    EXPECT_EQ(FileText(DataFile("keywords.txt")),
+              "abc\t深夜小铺\t夏装\nabc\tnobody\t秋装\nabc\t\t夏装\nabc\t小美的店\t冬装\n");
+    ASSERT_EQ(frame->Table()->GetItemCount(), 4);
+    EXPECT_EQ(groups->GetSelection(), 0);
+    EXPECT_EQ(frame->Table()->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 1);
+    ASSERT_EQ(groups->GetCount(), 4u);
+    EXPECT_EQ(groups->GetString(2).utf8_string(), "秋装");
+    EXPECT_TRUE(m_person.messages.empty());
+}
+
+// Drives the daily check's dialog inside its modal loop, then closes it.
+void WithScheduleDialog(TrackerFrame& frame,
+                        const std::function<void(sorvik_tracker::ScheduleDialog&)>& use) {
+    bool used = false;
+    frame.CallAfter([&] {
+        for (wxWindow* window : wxTopLevelWindows) {
+            auto* dialog = dynamic_cast<sorvik_tracker::ScheduleDialog*>(window);
+            if (!dialog || !dialog->IsModal()) continue;
+            use(*dialog);
+            used = true;
+            dialog->EndModal(wxID_CANCEL);
+        }
+    });
+    Command(frame, sorvik_tracker::ID_DAILY_CHECK);
+    EXPECT_TRUE(used);
+}
+
+TEST_F(Tracker, DailyCheckSwitchedOnAndOffInItsDialogShowsTheNextAndTheLastScheduledRun) {
+    // The units go to a scratch config folder and no scheduler command runs;
+    // the environment is put back however the test ends.
+    struct Environment {
+        std::optional<std::string> zone;
+        ~Environment() {
+            for (const char* name :
+                 {"XDG_CONFIG_HOME", "SORVIK_SCHEDULE_DRY_RUN", "SORVIK_CLI_PROGRAM"})
+                sorvik::UnsetEnv(name);
+            if (zone)
+                sorvik::SetEnv("TZ", *zone);
+            else
+                sorvik::UnsetEnv("TZ");
+        }
+    } environment;
+    if (const char* zone = std::getenv("TZ")) environment.zone = zone;
+    sorvik::SetEnv("TZ", "CST-8");
+    sorvik::SetEnv("XDG_CONFIG_HOME", m_dir.Path() + "/config");
+    sorvik::SetEnv("SORVIK_SCHEDULE_DRY_RUN", "1");
+    sorvik::SetEnv("SORVIK_CLI_PROGRAM", m_dir.Path() + "/no-such-cli");
+    const std::string units = m_dir.Path() + "/config/systemd/user/";
+    auto frame = std::make_unique<TrackerFrame>(Folder(), m_person.Seams());
+    frame->Show();
+    Pump(100);
+    sorvik::ScheduledRunRecord record;
+    record.started = *sorvik::ParseTimestamp("2026-12-09T09:00:00+08:00");
+    record.ended = record.started + 300;
+    record.checked = 12;
+    record.failed = 1;
+    std::string error;
+    ASSERT_TRUE(sorvik::WriteScheduledRunRecord(Folder(), record, error)) << error;
+
+    WithScheduleDialog(*frame, [&](sorvik_tracker::ScheduleDialog& dialog) {
+        EXPECT_EQ(dialog.LastRun()->GetLabel().utf8_string(),
+                  "上次自动检查：12-09 09:00，12 行完成，1 行失败");
+        EXPECT_EQ(dialog.NextRun()->GetLabel().utf8_string(), "每天自动检查未开启");
+        EXPECT_FALSE(dialog.DailySwitch()->GetValue());
+        // Without sorvik-cli nothing is registered, and the dialog says so.
+        dialog.DailySwitch()->SetValue(true);
+        Click(dialog, wxID_APPLY);
+        EXPECT_TRUE(dialog.Problem()->IsShown());
+        EXPECT_NE(dialog.Problem()->GetValue().utf8_string().find("找不到 sorvik-cli"),
+                  std::string::npos);
+        EXPECT_FALSE(dialog.DailySwitch()->GetValue());
+    });
+    EXPECT_FALSE(std::filesystem::exists(units + "sorvik-daily.timer"));
+
+    // The dialog only needs the program to be there: the dry run runs nothing.
+    sorvik::SetEnv("SORVIK_CLI_PROGRAM", SORVIK_APP);
+    std::string shownNext;
+    WithScheduleDialog(*frame, [&](sorvik_tracker::ScheduleDialog& dialog) {
+        dialog.DailySwitch()->SetValue(true);
+        dialog.Hour()->SetValue(6);
+        dialog.Minute()->SetValue(30);
+        Click(dialog, wxID_APPLY);
+        EXPECT_FALSE(dialog.Problem()->IsShown()) << dialog.Problem()->GetValue().utf8_string();
+        shownNext = dialog.NextRun()->GetLabel().utf8_string();
+    });
+    const std::time_t next = sorvik::NextDailyRun(std::time(nullptr), {6, 30});
+    std::tm local{};
+    ASSERT_TRUE(sorvik::ToLocalTime(next, local));
+    char expected[64];
+    std::strftime(expected, sizeof expected, "下次自动检查：%m-%d 06:30", &local);
+    EXPECT_EQ(shownNext, expected);
+    EXPECT_NE(FileText(units + "sorvik-daily.timer").find("OnCalendar=*-*-* 06:30:00"),
+              std::string::npos);
+    const std::string service = FileText(units + "sorvik-daily.service");
+    EXPECT_NE(service.find(std::string("ExecStart=") + SORVIK_APP + " --batch " + Folder() +
+                           "/keywords.txt"),
+              std::string::npos)
+        << service;
+    EXPECT_NE(service.find(" --scheduled\n"), std::string::npos) << service;
+    // The window's own later writes of the settings keep the daily check.
+    frame->PagesPerCheck()->SetValue(8);
+    wxSpinEvent changed(wxEVT_SPINCTRL, frame->PagesPerCheck()->GetId());
+    frame->PagesPerCheck()->ProcessWindowEvent(changed);
+    std::string ini = FileText(DataFile("tracker.ini"));
+    EXPECT_NE(ini.find("daily_check=on\ndaily_time=06:30\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("pages_per_check=8\n"), std::string::npos) << ini;
+
+    // Opened again it shows the check as it is, and switches it off.
+    WithScheduleDialog(*frame, [&](sorvik_tracker::ScheduleDialog& dialog) {
+        EXPECT_TRUE(dialog.DailySwitch()->GetValue());
+        EXPECT_EQ(dialog.Hour()->GetValue(), 6);
+        EXPECT_EQ(dialog.Minute()->GetValue(), 30);
+        EXPECT_EQ(dialog.NextRun()->GetLabel().utf8_string(), shownNext);
+        dialog.DailySwitch()->SetValue(false);
+        Click(dialog, wxID_APPLY);
+        EXPECT_EQ(dialog.NextRun()->GetLabel().utf8_string(), "每天自动检查未开启");
+    });
+    EXPECT_FALSE(std::filesystem::exists(units + "sorvik-daily.timer"));
+    EXPECT_FALSE(std::filesystem::exists(units + "sorvik-daily.service"));
+    ini = FileText(DataFile("tracker.ini"));
+    EXPECT_NE(ini.find("daily_check=off\n"), std::string::npos) << ini;
+    EXPECT_TRUE(m_person.messages.empty());
 }
 
 }  // namespace

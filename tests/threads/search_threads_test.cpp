@@ -339,8 +339,10 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     SearchLimits limits;
     limits.stopDuringDownload = StopDuringDownload::EndTransfer;
     // Found on page 1; then a seller on page 2, which stalls; never begun.
+    std::shared_ptr<RowStore> store = RowStore::Open("rows.db", error);
+    ASSERT_TRUE(store) << error;
     CheckRun run({{1, "abc", "店5", ""}, {2, "abc", "店70", ""}, {3, "abc", "", ""}}, limits,
-                 history, events);
+                 history, store, events);
     ASSERT_TRUE(WaitFor([&] { return m_highestPageAsked == 2; }));
     // The run keeps its pages in a folder of its own, gone at its end.
     auto runFolders = [] {
@@ -372,6 +374,15 @@ TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {
     EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream("history.jsonl").rdbuf()), {},
                          '\n'),
               2);
+    // The store kept both checks with the rows each saw, read while the
+    // worker wrote: the found one up to its item, the stopped one page 1.
+    const auto stored = store->ChecksSince(0, RowStore::RowDetail::Whole);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].rows.size(), 5u);
+    EXPECT_EQ(stored[0].rank, 5);
+    EXPECT_EQ(stored[0].rows.back().seller, "店5");
+    EXPECT_EQ(stored[1].outcome, CheckOutcome::Stopped);
+    EXPECT_EQ(stored[1].rows.size(), 40u);
 }
 
 TEST_F(SearchThreads, TheModeIsReadAgainAtEveryItem) {

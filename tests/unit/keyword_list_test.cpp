@@ -7,8 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "test_environment.h"
+#include "tracker_table.h"
 
 namespace sorvik {
 namespace {
@@ -105,6 +107,66 @@ TEST_F(KeywordListTest, LinesWrittenByAnotherProgramAreReadBeforeEachChange) {
     EXPECT_EQ(list.Add({0, "z", "", ""}, error), ListChange::NotSaved);
     EXPECT_EQ(FileText(ListFile()), "\xC1\xAC\xD2\xC2\n");
     EXPECT_EQ(Text(list), "y\nb\n外加\nc\n");
+}
+
+TEST_F(KeywordListTest, GroupsAreReadWrittenKeptAndChosenBy) {
+    // The third field is the group; trailing tabs separate nothing, and a
+    // fourth field makes the line one that can't be used, written back as
+    // it was read.
+    std::string error;
+    const auto read = ParseBatchText(
+        "a\tb\t夏装\na\t\t冬装\n \xE3\x80\x80k \t 店 \t 夏 装 \t \t\nk\t\t\n\t店\t夏装\n"
+        "a\tb\tc\td\nx\ty\tg\rh\n",
+        "list", error);
+    ASSERT_TRUE(read) << error;
+    struct Expected {
+        const char* keyword;
+        const char* target;
+        const char* group;
+        bool usable;
+    };
+    const Expected expected[] = {{"a", "b", "夏装", true},   {"a", "", "冬装", true},
+                                 {"k", "店", "夏 装", true}, {"k", "", "", true},
+                                 {"", "店", "夏装", true},   {"a", "b\tc\td", "", false},
+                                 {"x", "y", "g\rh", true}};
+    ASSERT_EQ(read->size(), std::size(expected));
+    for (std::size_t i = 0; i < read->size(); ++i) {
+        const BatchLine& line = (*read)[i];
+        EXPECT_EQ(line.keyword, expected[i].keyword) << i;
+        EXPECT_EQ(line.target, expected[i].target) << i;
+        EXPECT_EQ(line.group, expected[i].group) << i;
+        EXPECT_EQ(line.problem.empty(), expected[i].usable) << i << line.problem;
+    }
+    EXPECT_NE((*read)[5].problem.find("more than two tabs"), std::string::npos);
+    EXPECT_EQ((*read)[1].Mode(), kModeKeyword);
+    const std::string text = FormatBatchFile(*read);
+    EXPECT_EQ(text, "a\tb\t夏装\na\t\t冬装\nk\t店\t夏 装\nk\n\t店\t夏装\na\tb\tc\td\nx\ty\tg\rh\n");
+    EXPECT_EQ(FormatBatchFile(*ParseBatchText(text, "list", error)), text);
+
+    // The groups in use, and the lines of one group ("" is every line).
+    EXPECT_EQ(GroupsInUse(*read), (std::vector<std::string>{"夏装", "冬装", "夏 装", "g\rh"}));
+    EXPECT_EQ(LinesInGroup(*read, "夏装"), (std::vector<std::size_t>{0, 4}));
+    EXPECT_EQ(LinesInGroup(*read, "").size(), read->size());
+    EXPECT_TRUE(LinesInGroup(*read, "夏").empty());
+
+    // The list keeps a line's group through every change; a group the file
+    // can't hold is not imported.
+    KeywordList list(ListFile());
+    ASSERT_TRUE(list.Load(error)) << error;
+    ASSERT_EQ(list.Add({0, "a", "b", "", "夏装"}, error), ListChange::Saved) << error;
+    ASSERT_EQ(list.Add({0, "c", "", "", ""}, error), ListChange::Saved) << error;
+    ASSERT_EQ(list.Replace(1, {0, "c", "", "", "冬装"}, error), ListChange::Saved) << error;
+    const ImportReport report = list.Import(*read, error);
+    // Skipped: a\tb (in the list already), \t店 (no keyword), the two bad lines.
+    EXPECT_EQ(report.added, 3);
+    ASSERT_EQ(report.skipped.size(), 4u);
+    EXPECT_EQ(report.skipped.back().first, 7);
+    EXPECT_EQ(report.skipped.back().second, "分组里不能有制表符或换行");
+    EXPECT_EQ(FileText(ListFile()), "a\tb\t夏装\nc\t\t冬装\na\t\t冬装\nk\t店\t夏 装\nk\n");
+    KeywordList again(ListFile());
+    ASSERT_TRUE(again.Load(error)) << error;
+    EXPECT_EQ(Text(again), Text(list));
+    EXPECT_EQ(again.Lines()[1].group, "冬装");
 }
 
 }  // namespace

@@ -195,12 +195,15 @@ TEST_F(Tracking, TheListAndTheSettingsAreWrittenWholeAndReadBack) {
         EXPECT_EQ((*read)[i].Mode(), static_cast<int>(i) + 1);
     }
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
-    ASSERT_TRUE(files.WriteSettings({25, 55}, error)) << error;
+    EXPECT_EQ(files.ReadSettings().storeDays, sorvik::RowStore::kDefaultRetentionDays);
+    ASSERT_TRUE(files.WriteSettings({25, 55, 1000, 40, "", ""}, error)) << error;
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 25);
     EXPECT_EQ(files.ReadSettings().tablePercent, 55);
-    Write("data/sorvik/tracker.ini", "pages_per_check=0\ntable_height_percent=90\n");
+    EXPECT_EQ(files.ReadSettings().storeDays, 1000);
+    Write("data/sorvik/tracker.ini", "pages_per_check=0\ntable_height_percent=90\nstore_days=0\n");
     EXPECT_EQ(files.ReadSettings().pagesPerCheck, 10);
     EXPECT_EQ(files.ReadSettings().tablePercent, 40);
+    EXPECT_EQ(files.ReadSettings().storeDays, sorvik::RowStore::kDefaultRetentionDays);
     // Nothing is left beside the files.
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(m_dir / "data/sorvik"))
@@ -248,7 +251,7 @@ TEST_F(Tracking, AFailedWriteIsNeverReportedAsWritten) {
 #endif
 
 TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
-    const BatchLine line{0, "连衣裙", "深夜小铺", ""};
+    const BatchLine line{0, "连衣裙", "深夜小铺", "", "夏装"};
     SummaryRecord summary;
     summary.keyword = line.keyword;
     summary.target = line.target;
@@ -257,16 +260,16 @@ TEST(TrackerTable, RowsShowFailedChecksAsFailedAndLinesAreCheckedAsTheFormIs) {
     summary.checkedAt = "2026-12-08T15:04:05+08:00";
     TableRow row = DescribeLine(line, &summary);
     EXPECT_EQ(row.state, LineState::Failed);
-    EXPECT_EQ(row.cells, (std::vector<std::string>{"连衣裙", "深夜小铺", "用户名", "", "", "", "3",
-                                                   "2026-12-08 15:04", "下载失败"}));
+    EXPECT_EQ(row.cells, (std::vector<std::string>{"连衣裙", "深夜小铺", "用户名", "夏装", "", "",
+                                                   "", "3", "2026-12-08 15:04", "下载失败"}));
     summary.outcome = CheckOutcome::Found;
     summary.rank = 2;
     summary.page = 1;
     summary.previousRank = 5;
     row = DescribeLine(line, &summary);
     EXPECT_EQ(row.state, LineState::Ranked);
-    EXPECT_EQ(row.cells[3] + "|" + row.cells[4] + "|" + row.cells[5], "2|1|↑3");
-    EXPECT_EQ(DescribeLine(line, nullptr).cells[8], "未检查");
+    EXPECT_EQ(row.cells[4] + "|" + row.cells[5] + "|" + row.cells[6], "2|1|↑3");
+    EXPECT_EQ(DescribeLine(line, nullptr).cells[9], "未检查");
     EXPECT_EQ(RowsAsTsv({row}).substr(0, 10), "关键词\t");
 
     // Non-UTF-8 bytes reach the JSON output as U+FFFD, never dropped.
@@ -380,6 +383,43 @@ TEST(CsvCells, FormulasAreWrittenAsTextAndNumbersAsNumbers) {
     summary.keyword = "+k";
     EXPECT_EQ(FormatSummary(OutputFormat::Json, summary).substr(0, 15), "{\"keyword\":\"+k\"");
     EXPECT_EQ(FormatSummary(OutputFormat::Tsv, summary).substr(0, 3), "+k\t");
+    // A batch with groups: the line's group last, in csv and json only.
+    const std::string tsv = FormatSummary(OutputFormat::Tsv, summary);
+    summary.withGroup = true;
+    summary.group = "=夏装";
+    EXPECT_EQ(FormatSummary(OutputFormat::Tsv, summary), tsv);
+    EXPECT_EQ(FormatSummary(OutputFormat::Csv, summary),
+              "'+k,'\t=1+2,1,found,7,,,0,\"'\r@x\",,-2,,'=夏装\r\n");
+    const std::string grouped = FormatSummary(OutputFormat::Json, summary);
+    EXPECT_EQ(grouped.substr(grouped.rfind(',')), ",\"group\":\"=夏装\"}\n") << grouped;
+    EXPECT_EQ(
+        StreamHeader(OutputFormat::Csv, true, false, false, true),
+        "\xEF\xBB\xBFkeyword,target,mode,outcome,rank,total,page,pages_read,checked_at,group\r\n");
+    summary.withGroup = false;
+
+    // A row's price in yuan and its sales count come last, as numbers; tsv
+    // keeps its six fields.
+    RowRecord row{3, "-连衣裙", "店", "￥76.10", "1.2万+人付款", "http://i/item.htm?id=1", 2, "k"};
+    EXPECT_EQ(FormatRow(OutputFormat::Csv, row),
+              "3,'-连衣裙,店,￥76.10,1.2万+人付款,http://i/item.htm?id=1,2,k,76.1,12000\r\n");
+    EXPECT_EQ(
+        FormatRow(OutputFormat::Json, row),
+        R"({"rank":3,"title":"-连衣裙","seller":"店","price":"￥76.10","sales":"1.2万+人付款",)"
+        R"("link":"http://i/item.htm?id=1","page":2,"keyword":"k","price_yuan":76.1,)"
+        R"("sales_count":12000})"
+        "\n");
+    EXPECT_EQ(FormatRow(OutputFormat::Tsv, row),
+              "3\t-连衣裙\t店\t￥76.10\t1.2万+人付款\thttp://i/item.htm?id=1\n");
+    row.price = "面议";
+    row.sales = "-";
+    const std::string csv = FormatRow(OutputFormat::Csv, row);
+    EXPECT_EQ(csv.substr(csv.find(",面议,")), ",面议,'-,http://i/item.htm?id=1,2,k,,\r\n");
+    const std::string json = FormatRow(OutputFormat::Json, row);
+    EXPECT_EQ(json.substr(json.find("\"price_yuan\"")),
+              "\"price_yuan\":null,\"sales_count\":null}\n");
+    EXPECT_EQ(
+        StreamHeader(OutputFormat::Csv, false, false),
+        "\xEF\xBB\xBFrank,title,seller,price,sales,link,page,keyword,price_yuan,sales_count\r\n");
 }
 
 TEST(CliExitStatus, StopOutranksALostRecordWhichOutranksTheWorstCheck) {

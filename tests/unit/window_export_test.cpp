@@ -22,23 +22,29 @@ TEST(WindowExport, SpeaksTheTablesLanguageInLocalTime) {
         << R"({"keyword":"毛衣","target":null,"mode":1,"outcome":"download_failed","rank":null,)"
            R"("total":null,"page":null,"pages_read":0,"checked_at":"2026-12-08T15:10:00+08:00"})"
         << "\n";
+    // Each record in the group of the list line with its keyword and target.
+    const std::vector<BatchLine> list = {{0, "连衣裙", "1号店", "", "春装"},
+                                         {0, "毛衣", "", "", "冬装"},
+                                         {0, "连衣裙", "=1+2店", "", "夏装"}};
     std::string csv, error;
-    ASSERT_TRUE(HistoryAsTable(history.u8string(), csv, error)) << error;
-    EXPECT_EQ(Lines(csv),
-              (std::vector<std::string>{
-                  "\xEF\xBB\xBF检查时间,关键词,目标,方式,结果,排名,页,变化,最佳,结果数,已读页数\r",
-                  "2026-12-08 15:04,连衣裙,'=1+2店,用户名,找到,5,1,新,5,4400,1\r",
-                  "2026-12-08 15:10,毛衣,,关键词,下载失败,,,,,,0\r"}));
+    ASSERT_TRUE(HistoryAsTable(history.u8string(), list, csv, error)) << error;
+    EXPECT_EQ(Lines(csv), (std::vector<std::string>{
+                              "\xEF\xBB\xBF检查时间,关键词,目标,方式,分组,结果,排名,页,变化,最佳,"
+                              "结果数,已读页数\r",
+                              "2026-12-08 15:04,连衣裙,'=1+2店,用户名,夏装,找到,5,1,新,5,4400,1\r",
+                              "2026-12-08 15:10,毛衣,,关键词,冬装,下载失败,,,,,,0\r"}));
+    ASSERT_TRUE(HistoryAsTable(history.u8string(), {}, csv, error)) << error;
+    EXPECT_EQ(Lines(csv).at(2), "2026-12-08 15:10,毛衣,,关键词,,下载失败,,,,,,0\r");
 
     // The table as shown, its time in local time; an unread time as it is.
-    BatchLine line{1, "连衣裙", "@SUM(1 2)店", ""};
+    BatchLine line{1, "连衣裙", "@SUM(1 2)店", "", "夏装"};
     TableRow row = DescribeLine(line, nullptr);
     const std::string table = TableAsCsv({row, row}, {"2026-12-08T07:04:05+00:00", "昨天"});
     const std::vector<std::string> lines = Lines(table);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "\xEF\xBB\xBF关键词,目标,方式,排名,页,变化,最佳,上次检查,结果\r");
-    EXPECT_EQ(lines[1], "连衣裙,'@SUM(1 2)店,用户名,,,,,2026-12-08 15:04,未检查\r");
-    EXPECT_EQ(lines[2], "连衣裙,'@SUM(1 2)店,用户名,,,,,昨天,未检查\r");
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF关键词,目标,方式,分组,排名,页,变化,最佳,上次检查,结果\r");
+    EXPECT_EQ(lines[1], "连衣裙,'@SUM(1 2)店,用户名,夏装,,,,,2026-12-08 15:04,未检查\r");
+    EXPECT_EQ(lines[2], "连衣裙,'@SUM(1 2)店,用户名,夏装,,,,,昨天,未检查\r");
 
     EXPECT_EQ(DatedFileName("排名", 1796086800), "排名_2026-12-01.csv");
     std::filesystem::remove_all(dir);

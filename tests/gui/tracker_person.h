@@ -1,0 +1,121 @@
+// The tracker window's tests drive it as a person would: the person's
+// answers and what the window showed them, the window's commands, and a
+// data folder for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <wx/combobox.h>
+#include <wx/listctrl.h>
+#include <wx/radiobox.h>
+#include <wx/textctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui_harness.h"
+#include "line_dialog.h"
+#include "tracker_frame.h"
+#include "tracker_table.h"
+
+namespace tracker_test {
+
+using gui_test::Click;
+using gui_test::Pump;
+using gui_test::PumpUntil;
+using sorvik_tracker::LineDialog;
+using sorvik_tracker::TrackerFrame;
+
+// A line as typed into the form: mode 1 to 3, keyword, target.
+struct Typed {
+    int mode;
+    std::string keyword;
+    std::string target;
+};
+
+// Seams that record messages and answer the form and the questions from
+// queues the test fills.
+class Person {
+  public:
+    sorvik_tracker::TrackerSeams Seams() {
+        sorvik_tracker::TrackerSeams seams;
+        seams.message = [this](const wxString& text, wxWindow*) {
+            messages.push_back(text.utf8_string());
+        };
+        seams.ask = [this](const wxString& question, wxWindow*) {
+            questions.push_back(question.utf8_string());
+            return yes;
+        };
+        seams.openLink = [this](const wxString& link) { links.push_back(link.utf8_string()); };
+        seams.chooseFile = [this](const wxString&, const wxString&, const wxString&, bool,
+                                  wxWindow*) { return wxString::FromUTF8(file); };
+        seams.editLine = [this](LineDialog& dialog) {
+            // Filled in and accepted inside the form's own modal loop; a
+            // form that stays open (its check failed) is cancelled.
+            dialog.CallAfter([this, &dialog] {
+                const Typed typed = toType;
+                dialog.ModeChoice()->SetSelection(typed.mode - 1);
+                wxCommandEvent chosen(wxEVT_RADIOBOX, dialog.ModeChoice()->GetId());
+                chosen.SetInt(typed.mode - 1);
+                chosen.SetEventObject(dialog.ModeChoice());
+                dialog.ModeChoice()->GetEventHandler()->ProcessEvent(chosen);
+                dialog.KeywordField()->ChangeValue(wxString::FromUTF8(typed.keyword));
+                dialog.TargetField()->ChangeValue(wxString::FromUTF8(typed.target));
+                groupShown = dialog.GroupField()->GetValue().utf8_string();
+                if (groupToType) dialog.GroupField()->SetValue(wxString::FromUTF8(*groupToType));
+                buttons = dialog.FindWindow(wxID_OK)->GetLabel().utf8_string() + "/" +
+                          dialog.FindWindow(wxID_CANCEL)->GetLabel().utf8_string();
+                Click(dialog, wxID_OK);
+                if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
+            });
+            return dialog.ShowModal() == wxID_OK;
+        };
+        // The window giving up on a check it can't stop would end the test
+        // program too: the test in which it happens fails instead.
+        seams.endProgramNow = [] { ADD_FAILURE() << "the window ended the program"; };
+        return seams;
+    }
+
+    Typed toType;
+    std::optional<std::string> groupToType;  // none: the group as the form shows it
+    std::string groupShown;                  // the group the form showed when it opened
+    std::string buttons;                     // the labels of the form's OK and Cancel
+    std::string file;
+    bool yes = true;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::vector<std::string> links;  // handed to the browser
+};
+
+inline void Command(TrackerFrame& frame, int id) {
+    wxCommandEvent command(wxEVT_MENU, id);
+    frame.ProcessWindowEvent(command);
+}
+
+inline bool CheckToTheEnd(TrackerFrame& frame, int id, int timeoutMs = 60000) {
+    Command(frame, id);
+    if (!frame.Checking()) return false;
+    return PumpUntil([&] { return !frame.Checking(); }, timeoutMs);
+}
+
+inline std::string Cell(TrackerFrame& frame, long row, sorvik::TableColumn column) {
+    return frame.Table()->GetItemText(row, static_cast<int>(column)).utf8_string();
+}
+
+inline void Select(TrackerFrame& frame, long row) {
+    wxListCtrl* table = frame.Table();
+    for (long i = 0; i < table->GetItemCount(); ++i)
+        table->SetItemState(i, i == row ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    Pump(50);
+}
+
+// A data folder of its own for each test, and the person at the window.
+class Tracker : public testing::Test {
+  protected:
+    std::string Folder() const { return m_dir.Path() + "/data"; }
+    std::string DataFile(const char* name) const { return Folder() + "/" + name; }
+    gui_test::TempWorkDir m_dir;
+    Person m_person;
+};
+
+}  // namespace tracker_test

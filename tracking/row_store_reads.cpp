@@ -1,0 +1,179 @@
+// Reading the row store: the checks of one line or of every line, with
+// their rows as much as the reader needs.
+#include <limits>
+#include <unordered_map>
+
+#include "row_packing.h"
+#include "row_store.h"
+#include "sqlite_statement.h"
+
+namespace sorvik {
+
+std::vector<StoredCheck> RowStore::ChecksOf(const std::string& keyword, const std::string& target,
+                                            std::int32_t mode, std::time_t since,
+                                            RowDetail detail) {
+    return Read(
+        "l.keyword = ? AND l.target = ? AND l.mode = ? AND c.checked_at >= ? "
+        "ORDER BY c.checked_at, c.id",
+        [&](Statement& query) {
+            query.Bind(1, keyword)
+                .Bind(2, target)
+                .Bind(3, std::int64_t{mode})
+                .Bind(4, static_cast<std::int64_t>(since));
+        },
+        detail);
+}
+
+std::vector<StoredCheck> RowStore::ChecksSince(std::time_t since, RowDetail detail) {
+    return Read(
+        "c.checked_at >= ? ORDER BY c.checked_at, c.id",
+        [&](Statement& query) { query.Bind(1, static_cast<std::int64_t>(since)); }, detail, true);
+}
+
+std::optional<StoredCheck> RowStore::PreviousCompleted(const StoredCheck& check, RowDetail detail) {
+    std::vector<StoredCheck> previous = Read(
+        "l.keyword = ? AND l.target = ? AND l.mode = ? AND "
+        "(c.checked_at < ?4 OR (c.checked_at = ?4 AND c.id < ?5)) AND "
+        "c.outcome IN ('found', 'not_found', 'finished', 'no_items') "
+        "ORDER BY c.checked_at DESC, c.id DESC LIMIT 1",
+        [&](Statement& query) {
+            query.Bind(1, check.keyword)
+                .Bind(2, check.target)
+                .Bind(3, std::int64_t{check.mode})
+                .Bind(4, static_cast<std::int64_t>(check.checkedAt))
+                // A check not yet stored comes after every stored one.
+                .Bind(5, check.id != 0 ? check.id : std::numeric_limits<std::int64_t>::max());
+        },
+        detail);
+    if (previous.empty()) return std::nullopt;
+    return std::move(previous.front());
+}
+
+std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
+                                        const std::function<void(Statement&)>& bind,
+                                        RowDetail detail, bool allItems) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    std::vector<StoredCheck> checks;
+    if (m_db == nullptr) return checks;
+    const std::string sql =
+        std::string(
+            "SELECT c.id, c.checked_at, c.outcome, c.rank, c.rows, l.keyword, l.target, "
+            "l.mode FROM checks c JOIN lines l ON c.line = l.id WHERE ") +
+        whereAndOrder;
+    // One transaction, so that a check recorded meanwhile is seen whole or
+    // not at all, and each item is looked up once.
+    Exec(m_db, "BEGIN");
+    Statement query(m_db, sql.c_str());
+    bind(query);
+    Statement findItem(m_db, "SELECT item_key, title, seller, link FROM items WHERE id = ?");
+    std::unordered_map<std::int64_t, SeenRow> items;
+    // Reading many checks, every item is read in one pass instead of one
+    // lookup each.
+    if (allItems && detail != RowDetail::None) {
+        Statement every(m_db, "SELECT id, item_key, title, seller, link FROM items");
+        while (every.Step() == SQLITE_ROW) {
+            SeenRow& item = items[every.Int(0)];
+            item.seller = every.Text(3);
+            if (detail == RowDetail::Whole) {
+                item.itemId = every.Text(1);
+                item.title = every.Text(2);
+                item.link = every.Text(4);
+            }
+        }
+    }
+    while (query.Step() == SQLITE_ROW) {
+        StoredCheck check;
+        check.id = query.Int(0);
+        check.checkedAt = static_cast<std::time_t>(query.Int(1));
+        check.outcome = CheckOutcomeNamed(query.Text(2));
+        if (!query.IsNull(3)) check.rank = static_cast<std::int32_t>(query.Int(3));
+        check.keyword = query.Text(5);
+        check.target = query.Text(6);
+        check.mode = static_cast<std::int32_t>(query.Int(7));
+        if (detail != RowDetail::None) {
+            std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(4));
+            if (!rows) continue;
+            check.rows.reserve(rows->size());
+            for (const PackedRow& packed : *rows) {
+                auto known = items.find(packed.item);
+                if (known == items.end()) {
+                    SeenRow item;
+                    findItem.Reset();
+                    findItem.Bind(1, packed.item);
+                    if (findItem.Step() == SQLITE_ROW) {
+                        item.itemId = findItem.Text(0);
+                        item.title = findItem.Text(1);
+                        item.seller = findItem.Text(2);
+                        item.link = findItem.Text(3);
+                    }
+                    known = items.emplace(packed.item, std::move(item)).first;
+                }
+                SeenRow row;
+                row.rank = packed.rank;
+                row.page = packed.page;
+                row.priceFen = packed.priceFen;
+                row.sales = packed.sales;
+                row.seller = known->second.seller;
+                if (detail == RowDetail::Whole) {
+                    row.itemId = known->second.itemId;
+                    row.title = known->second.title;
+                    row.link = known->second.link;
+                }
+                check.rows.push_back(std::move(row));
+            }
+        }
+        checks.push_back(std::move(check));
+    }
+    Exec(m_db, "COMMIT");
+    return checks;
+}
+
+SellerChecks RowStore::SellerChecksSince(std::time_t since) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    SellerChecks all;
+    if (m_db == nullptr) return all;
+    // One transaction, so that a check recorded meanwhile is seen whole or
+    // not at all.
+    Exec(m_db, "BEGIN");
+    // Every item's seller by its place in the list of sellers.
+    std::unordered_map<std::int64_t, std::int32_t> sellerOfItem;
+    {
+        std::unordered_map<std::string, std::int32_t> places;
+        Statement items(m_db, "SELECT id, seller FROM items");
+        while (items.Step() == SQLITE_ROW) {
+            auto [place, added] =
+                places.emplace(items.Text(1), static_cast<std::int32_t>(all.sellers.size()));
+            if (added) all.sellers.push_back(place->first);
+            sellerOfItem.emplace(items.Int(0), place->second);
+        }
+    }
+    // A row whose item is missing (a damaged store) has no seller.
+    const auto unknown = static_cast<std::int32_t>(all.sellers.size());
+    all.sellers.emplace_back();
+    Statement query(m_db,
+                    "SELECT c.checked_at, c.outcome, c.rank, c.rows, l.keyword, l.target, l.mode "
+                    "FROM checks c JOIN lines l ON c.line = l.id WHERE c.checked_at >= ? "
+                    "ORDER BY c.checked_at, c.id");
+    query.Bind(1, static_cast<std::int64_t>(since));
+    while (query.Step() == SQLITE_ROW) {
+        std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(3));
+        if (!rows) continue;
+        SellerCheck& check = all.checks.emplace_back();
+        check.checkedAt = static_cast<std::time_t>(query.Int(0));
+        check.outcome = CheckOutcomeNamed(query.Text(1));
+        if (!query.IsNull(2)) check.rank = static_cast<std::int32_t>(query.Int(2));
+        check.keyword = query.Text(4);
+        check.target = query.Text(5);
+        check.mode = static_cast<std::int32_t>(query.Int(6));
+        check.rows.reserve(rows->size());
+        for (const PackedRow& row : *rows) {
+            auto seller = sellerOfItem.find(row.item);
+            check.rows.push_back(
+                {row.rank, row.page, seller == sellerOfItem.end() ? unknown : seller->second});
+        }
+    }
+    Exec(m_db, "COMMIT");
+    return all;
+}
+
+}  // namespace sorvik
