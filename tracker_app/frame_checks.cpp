@@ -79,6 +79,12 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
             m_status->SetLabelText(U("无法保存这次检查看到的宝贝：" + problem));
         });
     };
+    events.alerts = [this](std::size_t, const std::vector<sorvik::Alert>& alerts, bool kept) {
+        CallAfter([this, alerts, kept] { OnRunAlerts(alerts, kept); });
+    };
+    events.posted = [this](std::size_t posted, const std::string& failure) {
+        CallAfter([this, posted, failure] { OnAlertsPosted(posted, failure); });
+    };
     events.finished = [this](bool stopped) {
         CallAfter([this, stopped] { OnChecksFinished(stopped); });
     };
@@ -87,7 +93,7 @@ void TrackerFrame::StartChecks(const std::vector<long>& rows) {
     m_progress->SetValue(0);
     m_status->SetLabelText(U("开始检查 " + std::to_string(rows.size()) + " 行…"));
     m_run = std::make_unique<sorvik::CheckRun>(std::move(lines), limits, m_history, m_store,
-                                               std::move(events));
+                                               std::move(events), RunAlerting());
     UpdateCommands();
 }
 
@@ -152,6 +158,7 @@ void TrackerFrame::OnChecksFinished(bool stopped) {
     // The checks stand; only what they saw was not kept.
     if (!m_storeProblem.empty()) text += "看到的宝贝未能全部保存：" + m_storeProblem;
     m_status->SetLabelText(U(text));
+    EndRunAlerts();
     if (m_rivals && m_rivals->IsShown()) m_rivals->Reload();
     UpdateCommands();
 }

@@ -10,6 +10,7 @@
 
 #include "file_names.h"
 #include "group_filter.h"
+#include "history_carry.h"
 #include "line_dialog.h"
 #include "list_views.h"
 #include "output_format.h"
@@ -84,15 +85,39 @@ void TrackerFrame::OnEditLine(wxCommandEvent&) {
     const std::vector<long> rows = SelectedRows();
     if (m_run || rows.size() != 1) return;
     const std::size_t index = m_groups->LineOf(rows[0]).value();
+    const sorvik::TrackKey before = sorvik::KeyOf(m_list.Lines()[index]);
     LineDialog dialog(this, m_list.Lines(), index, m_seams.message);
     if (!m_seams.editLine(dialog) || !ListWritable()) return;
+    // A changed keyword or target is another search, whose history is that
+    // of the new pair; the user may carry the old pair's checks over to it
+    // (they stay under the old pair in the history file too).
+    const sorvik::BatchLine edited = dialog.Line();
+    const std::vector<sorvik::CheckPoint> past = m_history->Checks(before);
+    const bool carry = !(sorvik::KeyOf(edited) == before) && !past.empty() &&
+                       m_seams.ask(U("保留这一行的排名历史吗？"), this);
     std::string error;
-    if (!ListSaved(m_list.Replace(index, dialog.Line(), error), error)) return;
-    // A changed keyword or target is another search: its history is that
-    // of the new pair (the old pair's checks stay in the history file). A
-    // new group may move the line out of the filter's rows.
+    if (!ListSaved(m_list.Replace(index, edited, error), error)) return;
+    if (carry) CarryHistory(past, edited);
+    // A new group may move the line out of the filter's rows.
     SelectLine(index);
     UpdateCommands();
+}
+
+void TrackerFrame::CarryHistory(const std::vector<sorvik::CheckPoint>& past,
+                                const sorvik::BatchLine& line) {
+    if (!m_historyWritable) {
+        Message(U("检查记录文件不能写入，这一行的排名历史没有保留。"));
+        return;
+    }
+    std::size_t written = 0;
+    std::vector<sorvik::SummaryRecord> records = sorvik::CarriedRecords(past, line);
+    for (sorvik::SummaryRecord& record : records)
+        if (m_history->Record(record)) ++written;
+    // The file grew by our own hand: no reason to read it again.
+    m_historySize = HistoryFileSize();
+    if (written < records.size())
+        Message(U("只保留了 " + std::to_string(written) + " / " + std::to_string(records.size()) +
+                  " 条检查记录：检查记录文件写入失败。"));
 }
 
 void TrackerFrame::OnRemoveLines(wxCommandEvent&) {
@@ -201,7 +226,7 @@ void TrackerFrame::OnExportHistory(wxCommandEvent&) {
     if (path.empty()) return;
     std::string error;
     std::string csv;
-    if (!sorvik::HistoryAsTable(m_files.HistoryFile(), m_list.Lines(), csv, error) ||
+    if (!sorvik::HistoryAsTable(m_files.HistoryFile(), m_list.Lines(), csv, error, m_notes.All()) ||
         !sorvik::WriteFileWhole(Utf8(path), csv, error))
         Message(U("无法导出检查记录：" + error));
 }

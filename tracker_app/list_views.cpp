@@ -35,10 +35,53 @@ LineTable::LineTable(wxWindow* parent)
         InsertColumn(static_cast<long>(i), U(sorvik::TableColumnCaption(column)),
                      number ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT, FromDIP(kTableWidths[i]));
     }
+    m_hint = new wxStaticText(this, wxID_ANY, U(sorvik::EmptyListHint()), wxDefaultPosition,
+                              wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
+    m_hint->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         event.Skip();
         CallAfter(&LineTable::FillWidth);
+        CallAfter(&LineTable::PlaceHint);
     });
+    // Where the rows are drawn by an inner window, it passes its mouse
+    // events on to the list first.
+    Bind(wxEVT_MOTION, &LineTable::OnMouseMove, this);
+}
+
+const wxStaticText* LineTable::EmptyHint() const {
+    return m_rows.empty() ? m_hint : nullptr;
+}
+
+void LineTable::PlaceHint() {
+    m_hint->Show(m_rows.empty());
+    if (!m_rows.empty()) return;
+    // Wrapped to the table's width, in the middle of where the rows would be.
+    const wxSize client = GetClientSize();
+    m_hint->SetLabel(U(sorvik::EmptyListHint()));
+    m_hint->Wrap(std::max(FromDIP(200), client.GetWidth() - FromDIP(40)));
+    const wxSize size = m_hint->GetBestSize();
+    m_hint->SetSize((client.GetWidth() - size.GetWidth()) / 2,
+                    std::max(FromDIP(30), (client.GetHeight() - size.GetHeight()) / 2),
+                    size.GetWidth(), size.GetHeight());
+    m_hint->Raise();
+}
+
+wxString LineTable::RowTip(const wxPoint& point) const {
+    int flags = 0;
+    const long item = HitTest(point, flags);
+    if (item < 0 || item >= Rows()) return wxString();
+    const sorvik::TableRow& row = m_rows[static_cast<std::size_t>(item)];
+    if (row.itemTitle.empty()) return wxString();
+    return U(row.cells[static_cast<std::size_t>(sorvik::TableColumn::Target)]);
+}
+
+void LineTable::OnMouseMove(wxMouseEvent& event) {
+    event.Skip();
+    const wxString tip = RowTip(event.GetPosition());
+    if (tip.empty())
+        UnsetToolTip();
+    else if (GetToolTipText() != tip)
+        SetToolTip(tip);
 }
 
 void LineTable::FillWidth() {
@@ -54,6 +97,7 @@ void LineTable::FillWidth() {
 void LineTable::SetRows(std::vector<sorvik::TableRow> rows) {
     m_rows = std::move(rows);
     SetItemCount(static_cast<long>(m_rows.size()));
+    PlaceHint();
     Refresh();
 }
 
@@ -65,15 +109,23 @@ void LineTable::SetRow(long row, sorvik::TableRow cells) {
 
 wxString LineTable::OnGetItemText(long item, long column) const {
     if (item < 0 || item >= Rows()) return wxString();
-    const std::vector<std::string>& cells = m_rows[static_cast<std::size_t>(item)].cells;
-    return column >= 0 && static_cast<std::size_t>(column) < cells.size()
-               ? U(cells[static_cast<std::size_t>(column)])
-               : wxString();
+    const sorvik::TableRow& row = m_rows[static_cast<std::size_t>(item)];
+    const std::vector<std::string>& cells = row.cells;
+    if (column < 0 || static_cast<std::size_t>(column) >= cells.size()) return wxString();
+    const wxString text = U(row.Shown(static_cast<sorvik::TableColumn>(column)));
+    return row.alerted && column == static_cast<long>(sorvik::TableColumn::Outcome)
+               ? wxString::FromUTF8("⚠ ") + text
+               : text;
 }
 
 wxItemAttr* LineTable::OnGetItemAttr(long item) const {
     if (item < 0 || item >= Rows()) return nullptr;
-    m_attr.SetTextColour(StateColour(m_rows[static_cast<std::size_t>(item)].state));
+    const sorvik::TableRow& row = m_rows[static_cast<std::size_t>(item)];
+    m_attr.SetTextColour(StateColour(row.state));
+    // A line with an alert not seen yet stands out.
+    wxFont font = GetFont();
+    if (row.alerted) font.MakeBold();
+    m_attr.SetFont(font);
     return &m_attr;
 }
 
@@ -89,6 +141,7 @@ PastChecksList::PastChecksList(wxWindow* parent)
     InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, width("下载失败"));
     InsertColumn(2, U("排名"), wxLIST_FORMAT_RIGHT, width("9999"));
     InsertColumn(3, U("页"), wxLIST_FORMAT_RIGHT, width("100"));
+    InsertColumn(4, U("备注"), wxLIST_FORMAT_LEFT, width("改价 79→69"));
     m_failed.SetTextColour(StateColour(sorvik::LineState::Failed));
 }
 
@@ -98,7 +151,13 @@ void PastChecksList::SetChecks(std::vector<sorvik::CheckPoint> checks) {
          item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
         SetItemState(item, 0, wxLIST_STATE_SELECTED);
     m_checks = std::move(checks);
+    m_notes.clear();
     SetItemCount(static_cast<long>(m_checks.size()));
+    Refresh();
+}
+
+void PastChecksList::SetNotes(std::vector<std::string> notes) {
+    m_notes = std::move(notes);
     Refresh();
 }
 
@@ -125,6 +184,14 @@ wxString PastChecksList::OnGetItemText(long item, long column) const {
         case 3:
             return check.rank > 0 && check.page > 0 ? wxString::Format("%d", check.page)
                                                     : wxString();
+        case 4: {
+            // A note of several lines on one line of the list.
+            const std::size_t index = m_checks.size() - 1 - static_cast<std::size_t>(item);
+            wxString note = index < m_notes.size() ? U(m_notes[index]) : wxString();
+            note.Replace("\r\n", " ");
+            note.Replace("\n", " ");
+            return note;
+        }
         default:
             return wxString();
     }

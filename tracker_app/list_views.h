@@ -5,7 +5,9 @@
 #pragma once
 
 #include <wx/listctrl.h>
+#include <wx/stattext.h>
 
+#include <string>
 #include <vector>
 
 #include "rank_history.h"
@@ -25,6 +27,13 @@ class LineTable : public wxListCtrl {
     const sorvik::TableRow& Row(long row) const { return m_rows[static_cast<std::size_t>(row)]; }
     long Rows() const { return static_cast<long>(m_rows.size()); }
 
+    // The text in the middle of an empty table that says how to begin; null
+    // while the table has rows.
+    const wxStaticText* EmptyHint() const;
+    // The tool tip of the row at `point` (in client coordinates): the link
+    // of an item line shown by its title; empty otherwise.
+    wxString RowTip(const wxPoint& point) const;
+
   protected:
     wxString OnGetItemText(long item, long column) const override;
     wxItemAttr* OnGetItemAttr(long item) const override;
@@ -32,17 +41,24 @@ class LineTable : public wxListCtrl {
   private:
     // Widens the target column so that the columns fill the table's width.
     void FillWidth();
+    // Shows the empty table's hint, centred, when there are no rows.
+    void PlaceHint();
+    void OnMouseMove(wxMouseEvent& event);
 
     std::vector<sorvik::TableRow> m_rows;
     mutable wxItemAttr m_attr;
+    wxStaticText* m_hint = nullptr;
 };
 
 class PastChecksList : public wxListCtrl {
   public:
     explicit PastChecksList(wxWindow* parent);
 
-    // Shows `checks` (in time order) newest first.
+    // Shows `checks` (in time order) newest first, without notes.
     void SetChecks(std::vector<sorvik::CheckPoint> checks);
+    // The note of each check in its 备注 column (by index into the checks
+    // given; empty: none).
+    void SetNotes(std::vector<std::string> notes);
     // The width that shows every column whole, with room for a scroll bar.
     int FittingWidth() const;
 
@@ -54,6 +70,7 @@ class PastChecksList : public wxListCtrl {
     const sorvik::CheckPoint& CheckAt(long item) const;
 
     std::vector<sorvik::CheckPoint> m_checks;
+    std::vector<std::string> m_notes;
     mutable wxItemAttr m_failed;
 };
 

@@ -4,6 +4,7 @@
 #include <wx/graphics.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -63,14 +64,20 @@ RankChart::RankChart(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_MOTION, &RankChart::OnMotion, this);
     Bind(wxEVT_LEAVE_WINDOW, &RankChart::OnLeave, this);
     Bind(wxEVT_LEFT_DOWN, &RankChart::OnClick, this);
+    Bind(wxEVT_RIGHT_DOWN, &RankChart::OnRightClick, this);
     Relayout();
 }
 
-void RankChart::SetChecks(std::vector<sorvik::CheckPoint> checks, Hint whenEmpty) {
+void RankChart::SetChecks(std::vector<sorvik::CheckPoint> checks, Hint whenEmpty,
+                          sorvik::ChartValue value) {
     m_checks = std::move(checks);
     m_hint = whenEmpty;
+    m_value = value;
     m_hovered.reset();
     m_chosen.reset();
+    m_notes.clear();
+    m_hoveredNote.reset();
+    UnsetToolTip();
     Relayout();
     Refresh();
 }
@@ -97,7 +104,7 @@ wxString RankChart::HintText() const {
 
 void RankChart::Relayout() {
     m_layoutSize = GetClientSize();
-    m_layout = sorvik::LayoutChart(m_checks, m_layoutSize.x, m_layoutSize.y);
+    m_layout = sorvik::LayoutChart(m_checks, m_layoutSize.x, m_layoutSize.y, m_value);
 }
 
 void RankChart::DrawTo(wxGraphicsContext& gc, wxSize size) const {
@@ -120,9 +127,10 @@ void RankChart::DrawTo(wxGraphicsContext& gc, wxSize size) const {
 
     // The panel's own layout, unless asked for another size.
     sorvik::ChartLayout other;
-    if (size != m_layoutSize) other = sorvik::LayoutChart(m_checks, size.x, size.y);
+    if (size != m_layoutSize) other = sorvik::LayoutChart(m_checks, size.x, size.y, m_value);
     const sorvik::ChartLayout& layout = size == m_layoutSize ? m_layout : other;
     DrawChart(gc, layout);
+    DrawNotes(gc, layout);
     DrawHover(gc, layout, size);
 }
 
@@ -144,7 +152,12 @@ void RankChart::DrawChart(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
     // The band of checks that ran to their end without a rank.
     gc.SetPen(Pen(gc, kGrid, 1, wxPENSTYLE_SHORT_DASH));
     gc.StrokeLine(layout.left, layout.notRankedY, layout.right, layout.notRankedY);
-    leftLabel(U("未上榜"), layout.notRankedY);
+    leftLabel(U(layout.notRankedLabel), layout.notRankedY);
+    // What the value axis counts, above it (ranks need no caption).
+    if (!layout.axisCaption.empty()) {
+        gc.GetTextExtent(U(layout.axisCaption), &width, &height);
+        gc.DrawText(U(layout.axisCaption), layout.left + 4, std::max(0.0, layout.top - height - 1));
+    }
 
     // Axes, and the time labels below the time axis.
     gc.SetPen(Pen(gc, kAxis, 1));
@@ -252,7 +265,7 @@ void RankChart::DrawHover(wxGraphicsContext& gc, const sorvik::ChartLayout& layo
     // The label box: above and to the right of the mark, below it when there
     // is no room above, to its left when there is none at the right.
     gc.SetFont(ChartFont(*this), kHoverText);
-    const wxString text = U(sorvik::DescribeCheck(m_checks[*m_hovered]));
+    const wxString text = U(sorvik::DescribeCheck(m_checks[*m_hovered], m_value));
     wxDouble width = 0, height = 0;
     gc.GetTextExtent(text, &width, &height);
     const double padX = 8, padY = 4;
@@ -282,6 +295,7 @@ void RankChart::OnSize(wxSizeEvent& event) {
 }
 
 void RankChart::OnMotion(wxMouseEvent& event) {
+    ShowNoteTip(event.GetX(), event.GetY());
     const std::optional<std::size_t> hovered =
         sorvik::MarkNear(m_layout, event.GetX(), event.GetY(), kHoverRadius);
     if (hovered != m_hovered) {
@@ -291,7 +305,29 @@ void RankChart::OnMotion(wxMouseEvent& event) {
     event.Skip();
 }
 
+void RankChart::OnRightClick(wxMouseEvent& event) {
+    // Anywhere above or below a check: the flag of its note is at the top,
+    // its mark may be anywhere down the plot.
+    std::optional<std::size_t> check;
+    double distance = kHoverRadius;
+    if (event.GetY() <= m_layout.axisY + kHoverRadius)
+        for (const sorvik::ChartMark& mark : m_layout.marks)
+            if (std::abs(mark.x - event.GetX()) <= distance) {
+                distance = std::abs(mark.x - event.GetX());
+                check = mark.check;
+            }
+    if (check) {
+        if (m_clicked) m_clicked(*check);
+        if (m_menu) m_menu(*check);
+    }
+    event.Skip();
+}
+
 void RankChart::OnLeave(wxMouseEvent& event) {
+    if (m_hoveredNote) {
+        m_hoveredNote.reset();
+        UnsetToolTip();
+    }
     if (m_hovered) {
         m_hovered.reset();
         Refresh();

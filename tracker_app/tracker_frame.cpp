@@ -21,6 +21,7 @@
 #include "app_icon.h"
 #include "file_names.h"
 #include "group_filter.h"
+#include "item_title.h"
 #include "list_views.h"
 #include "local_time.h"
 #include "rank_chart.h"
@@ -53,10 +54,12 @@ TrackerFrame::TrackerFrame(const std::string& dataFolder, TrackerSeams seams)
     SetSize(FromDIP(wxSize(1100, 760)));
     BuildMenus();
     BuildControls();
+    SetUpNotes();
     Bind(wxEVT_CHAR_HOOK, &TrackerFrame::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &TrackerFrame::OnClose, this);
     Bind(wxEVT_ACTIVATE, &TrackerFrame::OnActivate, this);
     LoadFiles();
+    LoadAlerts();
     FillTable();
     // The first line is selected, so its chart shows and the arrows move
     // from it.
@@ -107,6 +110,7 @@ void TrackerFrame::BuildMenus() {
     bar->Append(check, U("检查(&C)"));
     auto* settings = new wxMenu;
     settings->Append(ID_DAILY_CHECK, U("每天自动检查(&D)..."));
+    settings->Append(ID_ALERT_SETTINGS, U("提醒设置(&A)..."));
     bar->Append(settings, U("设置(&S)"));
     SetMenuBar(bar);
 
@@ -150,6 +154,7 @@ void TrackerFrame::BuildControls() {
     m_stopButton = addButton(ID_STOP_CHECK, "停止");
     buttons->AddSpacer(FromDIP(16));
     addButton(ID_SHOW_RIVALS, "对手");
+    m_alertsButton = addButton(ID_SHOW_ALERTS, "提醒");
     buttons->AddSpacer(FromDIP(16));
     buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")),
                  wxSizerFlags().CentreVertical().Border(wxRIGHT, gap));
@@ -314,7 +319,11 @@ sorvik::TableRow TrackerFrame::RowOf(long row) const {
     const std::optional<sorvik::RankHistory::Key> key = KeyOf(row);
     if (!key) return sorvik::TableRow();
     const std::optional<sorvik::SummaryRecord> latest = m_history->Latest(*key);
-    return sorvik::DescribeLine(LineOfRow(row), latest ? &*latest : nullptr);
+    const sorvik::BatchLine& line = LineOfRow(row);
+    sorvik::TableRow described = sorvik::DescribeLine(line, latest ? &*latest : nullptr,
+                                                      sorvik::LastFoundTitle(m_store.get(), line));
+    described.alerted = LineAlerted(*key);
+    return described;
 }
 
 void TrackerFrame::FillTable() {
@@ -340,15 +349,18 @@ std::vector<long> TrackerFrame::SelectedRows() const {
 void TrackerFrame::ShowSelectedHistory() {
     const std::vector<long> rows = SelectedRows();
     std::vector<sorvik::CheckPoint> checks;
-    if (rows.size() == 1) {
-        if (const auto key = KeyOf(rows[0])) checks = m_history->Checks(*key);
-    }
-    m_chart->SetChecks(checks, m_list.Lines().empty() ? RankChart::Hint::NoLines
-                               : rows.size() == 1     ? RankChart::Hint::NoChecksYet
-                                                      : RankChart::Hint::SelectLine);
+    const auto key = rows.size() == 1 ? KeyOf(rows[0]) : std::nullopt;
+    if (key) checks = m_history->Checks(*key);
+    m_chart->SetChecks(
+        checks,
+        m_list.Lines().empty() ? RankChart::Hint::NoLines
+        : rows.size() == 1     ? RankChart::Hint::NoChecksYet
+                               : RankChart::Hint::SelectLine,
+        key && !key->target ? sorvik::ChartValue::ResultCount : sorvik::ChartValue::Rank);
 
     m_pastChecks->SetChecks(checks);
     m_shownChecks = std::move(checks);
+    ShowNotes();
     ShowCompetition(std::nullopt);
 }
 

@@ -13,12 +13,14 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "batch_file.h"
 #include "check_run.h"
 #include "keyword_list.h"
+#include "line_notes.h"
 #include "row_store.h"
 #include "tracker_files.h"
 #include "tracker_seams.h"
@@ -39,6 +41,7 @@ class LineTable;
 class PastChecksList;
 class CompetitionView;
 class RivalsDialog;
+class AlertsDialog;
 class GroupFilter;
 
 // Command ids of the window's menus, buttons and keys.
@@ -56,6 +59,11 @@ enum TrackerCommand {
     ID_COPY_LINES,
     ID_SHOW_RIVALS,
     ID_DAILY_CHECK,
+    ID_SHOW_ALERTS,
+    ID_ALERT_SETTINGS,
+    ID_ADD_NOTE,
+    ID_EDIT_NOTE,
+    ID_REMOVE_NOTE,
 };
 
 class TrackerFrame : public wxFrame {
@@ -78,6 +86,9 @@ class TrackerFrame : public wxFrame {
     wxStaticText* WhyLine() { return m_why; }
     // The rivals dialog once 对手 has opened it; null before.
     RivalsDialog* Rivals() { return m_rivals; }
+    // 提醒, and the button that opens it with the count of unseen alerts.
+    AlertsDialog* Alerts() { return m_alerts; }
+    wxButton* AlertsButton() { return m_alertsButton; }
     // The choice of the group whose lines the table shows.
     GroupFilter* Groups() { return m_groups; }
     // The store of the rows each check saw; null when none could be opened.
@@ -120,6 +131,8 @@ class TrackerFrame : public wxFrame {
     // Says what kept a change of the list from being saved (and shows a list
     // read again); true when it was saved.
     bool ListSaved(sorvik::ListChange change, const std::string& error);
+    // Appends the checks `past` again under the edited `line`'s key.
+    void CarryHistory(const std::vector<sorvik::CheckPoint>& past, const sorvik::BatchLine& line);
     void ReloadListIfChanged();
     std::vector<long> SelectedRows() const;
     std::optional<sorvik::RankHistory::Key> KeyOf(long row) const;
@@ -141,6 +154,29 @@ class TrackerFrame : public wxFrame {
     void OnShowRivals(wxCommandEvent& event);
     // 每天自动检查 (frame_schedule.cpp).
     void OnDailyCheck(wxCommandEvent& event);
+    // 提醒 (frame_alerts.cpp): the list read at the start, what a run does
+    // with its alerts, and what the window shows of them.
+    std::string AlertsFile() const;
+    void LoadAlerts();
+    sorvik::CheckAlerting RunAlerting() const;
+    void OnRunAlerts(const std::vector<sorvik::Alert>& alerts, bool kept);
+    void OnAlertsPosted(std::size_t posted, const std::string& failure);
+    // At a run's end: the desktop notice, and what went wrong in the status.
+    void EndRunAlerts();
+    void ShowAlertCount();
+    bool LineAlerted(const sorvik::RankHistory::Key& key) const;
+    void OnShowAlerts(wxCommandEvent& event);
+    void OnAlertSettings(wxCommandEvent& event);
+    // Notes on the checks (frame_notes.cpp): read at the start, shown with
+    // the selected line's checks, and the menu a right-click on a check in
+    // the chart or the past checks opens, acting on the chosen check.
+    void SetUpNotes();
+    // The key of the only selected line; none when not exactly one is.
+    std::optional<sorvik::TrackKey> NotedKey() const;
+    void ShowNotes();
+    void ShowNoteMenu(wxWindow* over);
+    void EditNote();
+    void RemoveNote();
     void OnQuit(wxCommandEvent& event);
     void OnPagesChanged(wxSpinEvent& event);
     void OnSelectionChanged(wxListEvent& event);
@@ -172,6 +208,7 @@ class TrackerFrame : public wxFrame {
     // them, and the one whose competition shows.
     std::vector<sorvik::CheckPoint> m_shownChecks;
     std::optional<std::size_t> m_chosenCheck;
+    sorvik::LineNotes m_notes{sorvik::NotesFile(m_files.Folder())};
 
     // The check that runs, and the table rows of its lines in run order.
     std::unique_ptr<sorvik::CheckRun> m_run;
@@ -182,6 +219,12 @@ class TrackerFrame : public wxFrame {
     std::string m_firstFailure;    // which line failed first, and why
     std::string m_storeProblem;    // why the rows of a check could not be kept
     bool m_closing = false;
+    // The alerts of the running check, what kept them from the file or the
+    // robot, and the lines with alerts not seen in 提醒 yet.
+    std::vector<sorvik::Alert> m_runAlerts;
+    std::string m_alertProblem;
+    std::set<sorvik::RankHistory::Key> m_unseenAlerts;
+    std::size_t m_unseenAlertCount = 0;
 
     // The latest progress of the running check, handed from the worker to
     // the window thread; at most one hand-over is pending at a time, so a
@@ -208,6 +251,8 @@ class TrackerFrame : public wxFrame {
     CompetitionView* m_competition = nullptr;
     wxStaticText* m_why = nullptr;
     RivalsDialog* m_rivals = nullptr;  // a child of the window, hidden when closed
+    AlertsDialog* m_alerts = nullptr;  // a child of the window, hidden when closed
+    wxButton* m_alertsButton = nullptr;
     GroupFilter* m_groups = nullptr;
 };
 

@@ -1,12 +1,16 @@
 #include "tracker_seams.h"
 
 #include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/notifmsg.h>
 #include <wx/stdpaths.h>
+#include <wx/textdlg.h>
 #include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "alert_settings_dialog.h"
 #include "line_dialog.h"
 #include "toolkit_language.h"
 
@@ -41,10 +45,26 @@ TrackerSeams::TrackerSeams()
           return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
       }),
       openLink([](const wxString& link) { wxLaunchDefaultBrowser(link); }),
+      enterText([](const wxString& title, const wxString& prompt, const wxString& initial,
+                   wxWindow* owner) -> std::optional<wxString> {
+          wxTextEntryDialog dialog(owner, prompt, title, initial,
+                                   wxTextEntryDialogStyle | wxTE_MULTILINE);
+          if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+          return dialog.GetValue();
+      }),
+      chooseFromMenu(
+          [](wxMenu& menu, wxWindow* owner) { return owner->GetPopupMenuSelectionFromUser(menu); }),
       editLine([](LineDialog& dialog) { return dialog.ShowModal() == wxID_OK; }),
       endProgramNow([] {
           std::fflush(nullptr);
           std::_Exit(0);
-      }) {}
+      }),
+      notify([](const wxString& title, const wxString& text, wxWindow* owner) {
+          wxNotificationMessage notice(title, text, owner);
+          // Without a notification service the toolkit's own small window
+          // shows it, or nothing does; the checks never wait for it.
+          notice.Show(wxNotificationMessage::Timeout_Auto);
+      }),
+      showAlertSettings([](AlertSettingsDialog& dialog) { return dialog.ShowModal(); }) {}
 
 }  // namespace sorvik_tracker

@@ -7,11 +7,14 @@
 #include <wx/string.h>
 
 #include <functional>
+#include <optional>
 
+class wxMenu;
 class wxWindow;
 
 namespace sorvik_tracker {
 
+class AlertSettingsDialog;
 class LineDialog;
 
 struct TrackerSeams {
@@ -27,12 +30,25 @@ struct TrackerSeams {
         chooseFile;
     // Hands an item's link to the user's default browser.
     std::function<void(const wxString& link)> openLink;
+    // Asks for a text (of one or more lines), starting from `initial`; no
+    // value when the user cancels.
+    std::function<std::optional<wxString>(const wxString& title, const wxString& prompt,
+                                          const wxString& initial, wxWindow* owner)>
+        enterText;
+    // Shows `menu` at the mouse over `owner`; the id of the item chosen,
+    // wxID_NONE when none was.
+    std::function<int(wxMenu& menu, wxWindow* owner)> chooseFromMenu;
     // Shows the line form modally; true when the user accepted it.
     std::function<bool(LineDialog& dialog)> editLine;
     // Ends the program at once, when closing finds a check that can't be
     // stopped in time; every record written so far is whole on the disk.
     // Tests record it instead: it must never happen in them.
     std::function<void()> endProgramNow;
+    // Shows a desktop notification; never waits for the user, and does
+    // nothing where the desktop has no notification service.
+    std::function<void(const wxString& title, const wxString& text, wxWindow* owner)> notify;
+    // Shows 提醒设置 modally; returns how it was closed (wxID_OK: accepted).
+    std::function<int(AlertSettingsDialog& dialog)> showAlertSettings;
 
     // All set to the real behaviour.
     TrackerSeams();

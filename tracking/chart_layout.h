@@ -65,11 +65,26 @@ struct ChartLayout {
     std::int64_t rankAxisMax = 2;  // the rank at the bottom of the rank axis
     double notRankedY = 0;         // the band of checks that ran to their end without a rank
     double axisY = 0;              // the time axis, where failed checks are marked
+    std::string axisCaption;       // above the value axis; empty for ranks
+    std::string notRankedLabel = "未上榜";  // of the band at notRankedY
 };
 
 // Lays out `checks` on a chart of `width` × `height` pixels. No marks and
 // no ticks when there are no checks.
 ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int height);
+
+// What the chart's value axis shows.
+enum class ChartValue {
+    Rank,         // the rank of the target: better ranks at the top
+    ResultCount,  // a keyword-only line (it has no rank): its result count, higher at the top
+};
+// As above, with the value `value`. For ResultCount, each check that ran to
+// its end is a point at its count (a Rank mark), joined as ranks are; one
+// whose count is not known sits in the band below, labelled "结果数未知";
+// `rankTicks` hold the counts, `axisCaption` is "结果数" and there is no best
+// rank.
+ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int height,
+                        ChartValue value);
 
 // The check under the mouse at (x, y): that of the mark nearest to x, when
 // it is within `radius` pixels of x and y is on the plot (within `radius`
@@ -80,5 +95,8 @@ std::optional<std::size_t> MarkNear(const ChartLayout& layout, double x, double 
 // result, such as "2026-12-08 15:04  排名 57（第2页）", "2026-12-08 15:04
 // 未上榜" or "2026-12-08 15:04  下载失败"; "时间未知" stands for an unknown time.
 std::string DescribeCheck(const CheckPoint& check);
+// As above; for ResultCount with the check's count when known, such as
+// "2026-12-08 15:04  已列完，结果数 4800".
+std::string DescribeCheck(const CheckPoint& check, ChartValue value);
 
 }  // namespace sorvik

@@ -5,6 +5,7 @@
 #include "line_check.h"
 #include "run_folder.h"
 #include "search_form.h"
+#include "webhook_post.h"
 
 namespace sorvik {
 
@@ -35,12 +36,13 @@ class CheckRun::LineWindow : public CheckWindow {
 
 CheckRun::CheckRun(std::vector<BatchLine> lines, SearchLimits limits,
                    std::shared_ptr<SharedHistory> history, std::shared_ptr<RowStore> store,
-                   Events events)
+                   Events events, Alerting alerting)
     : m_lines(std::move(lines)),
       m_limits(limits),
       m_history(std::move(history)),
       m_store(std::move(store)),
       m_events(std::move(events)),
+      m_alerting(std::move(alerting)),
       m_worker([this] { Run(); }) {}
 
 CheckRun::~CheckRun() {
@@ -71,6 +73,8 @@ void CheckRun::Run() {
     // why).
     std::string ignored;
     std::unique_ptr<RunFolder> folder = RunFolder::Create(".", ignored);
+    if (!m_alerting.file.empty()) m_alertFileOpen = m_alertFile.Open(m_alerting.file, ignored);
+    std::vector<Alert> toPost;
     bool stopped = false;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_stopWanted.load()) {
@@ -92,14 +96,21 @@ void CheckRun::Run() {
             return result;
         });
         if (check.result.stopRequested) stopped = true;
-        const bool recorded = m_history->Record(check.summary);
         // A rejected line saw no rows: the store keeps the checks that ran.
+        // The line's completed check before this one is read before this
+        // one is kept.
+        std::optional<StoredCheck> stored, previous;
         if (m_store && m_lines[i].problem.empty()) {
+            stored = check.Stored();
+            previous = m_store->PreviousCompleted(*stored, RowStore::RowDetail::Whole);
             std::string problem;
-            if (m_store->Record(check.Stored(), problem) != RowStore::Kept::Yes &&
-                m_events.storeProblem)
+            if (m_store->Record(*stored, problem) != RowStore::Kept::Yes && m_events.storeProblem)
                 m_events.storeProblem(problem);
         }
+        // The alerts compare the check with the line's history before it.
+        RaiseAlerts(i, check.summary, stored ? &*stored : nullptr, previous ? &*previous : nullptr,
+                    toPost);
+        const bool recorded = m_history->Record(check.summary);
         const std::string why = !check.result.report.downloadFailure.empty()
                                     ? check.result.report.downloadFailure
                                     : m_lines[i].problem;
@@ -108,10 +119,46 @@ void CheckRun::Run() {
     }
     // Gone before the run says it has ended.
     folder.reset();
+    // After the checks, so that a slow robot never holds one up.
+    if (m_alerting.robot && !toPost.empty()) PostAlerts(toPost);
     if (m_events.finished) m_events.finished(stopped || m_stopWanted.load());
     std::lock_guard<std::mutex> lock(m_endLock);
     m_ended = true;
     m_endSignal.notify_all();
+}
+
+void CheckRun::RaiseAlerts(std::size_t index, const SummaryRecord& summary,
+                           const StoredCheck* stored, const StoredCheck* previous,
+                           std::vector<Alert>& toPost) {
+    std::vector<Alert> alerts =
+        m_history->AlertsBeforeRecording(summary, stored, previous, m_alerting.topN);
+    if (alerts.empty()) return;
+    for (Alert& alert : alerts) alert.group = m_lines[index].group;
+    const bool kept = m_alerting.file.empty() || (m_alertFileOpen && m_alertFile.Append(alerts));
+    toPost.insert(toPost.end(), alerts.begin(), alerts.end());
+    if (m_events.alerts) m_events.alerts(index, alerts, kept);
+}
+
+void CheckRun::PostAlerts(const std::vector<Alert>& alerts) {
+    std::size_t posted = 0;
+    std::string failure;
+    for (const Alert& alert : alerts) {
+        // A stop (closing the window included) ends the posts: only the one
+        // under way is waited for.
+        if (m_stopWanted.load()) {
+            failure = "the run was stopped before they were posted";
+            break;
+        }
+        const WebhookResult result =
+            PostRobotMessage(*m_alerting.robot, m_alerting.secret, alert.text);
+        if (!result.sent) {
+            // A robot that refused one would refuse the rest as well.
+            failure = result.failure;
+            break;
+        }
+        ++posted;
+    }
+    if (m_events.posted) m_events.posted(posted, failure);
 }
 
 }  // namespace sorvik

@@ -275,6 +275,8 @@ RankHistory::Track& RankHistory::Remember(SummaryRecord& summary) {
         point.rank = summary.rank.value_or(0);
         point.page = summary.page.value_or(0);
         point.outcome = outcome;
+        point.total = summary.total.value_or(-1);
+        point.pagesRead = summary.pagesRead;
         track.checks.push_back(point);
     }
     return track;

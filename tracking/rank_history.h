@@ -49,6 +49,8 @@ struct CheckPoint {
     std::int32_t rank = 0;  // 0: no rank
     std::int32_t page = 0;  // 0: no page
     CheckOutcome outcome = CheckOutcome::Other;
+    std::int32_t total = -1;  // the result count read from page 1; -1: not known
+    std::int32_t pagesRead = 0;
 };
 
 class RankHistory {

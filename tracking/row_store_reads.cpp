@@ -8,6 +8,26 @@
 #include "sqlite_statement.h"
 
 namespace sorvik {
+namespace {
+
+// The columns every reading of checks selects, in this order.
+const char* const kCheckColumns =
+    "SELECT c.id, c.checked_at, c.outcome, c.rank, c.rows, l.keyword, l.target, l.mode "
+    "FROM checks c JOIN lines l ON c.line = l.id ";
+
+// The fields of a check from a row of kCheckColumns, for a check read whole
+// or cut down to its sellers.
+template <typename Check>
+void ReadCheck(const Statement& query, Check& check) {
+    check.checkedAt = static_cast<std::time_t>(query.Int(1));
+    check.outcome = CheckOutcomeNamed(query.Text(2));
+    if (!query.IsNull(3)) check.rank = static_cast<std::int32_t>(query.Int(3));
+    check.keyword = query.Text(5);
+    check.target = query.Text(6);
+    check.mode = static_cast<std::int32_t>(query.Int(7));
+}
+
+}  // namespace
 
 std::vector<StoredCheck> RowStore::ChecksOf(const std::string& keyword, const std::string& target,
                                             std::int32_t mode, std::time_t since,
@@ -49,17 +69,26 @@ std::optional<StoredCheck> RowStore::PreviousCompleted(const StoredCheck& check,
     return std::move(previous.front());
 }
 
+std::optional<StoredCheck> RowStore::LatestFound(const std::string& keyword,
+                                                 const std::string& target, std::int32_t mode) {
+    std::vector<StoredCheck> found = Read(
+        "l.keyword = ? AND l.target = ? AND l.mode = ? AND c.outcome = 'found' "
+        "ORDER BY c.checked_at DESC, c.id DESC LIMIT 1",
+        [&](Statement& query) {
+            query.Bind(1, keyword).Bind(2, target).Bind(3, std::int64_t{mode});
+        },
+        RowDetail::Whole);
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
 std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
                                         const std::function<void(Statement&)>& bind,
                                         RowDetail detail, bool allItems) {
     std::lock_guard<std::mutex> lock(m_lock);
     std::vector<StoredCheck> checks;
     if (m_db == nullptr) return checks;
-    const std::string sql =
-        std::string(
-            "SELECT c.id, c.checked_at, c.outcome, c.rank, c.rows, l.keyword, l.target, "
-            "l.mode FROM checks c JOIN lines l ON c.line = l.id WHERE ") +
-        whereAndOrder;
+    const std::string sql = std::string(kCheckColumns) + "WHERE " + whereAndOrder;
     // One transaction, so that a check recorded meanwhile is seen whole or
     // not at all, and each item is looked up once.
     Exec(m_db, "BEGIN");
@@ -84,12 +113,7 @@ std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
     while (query.Step() == SQLITE_ROW) {
         StoredCheck check;
         check.id = query.Int(0);
-        check.checkedAt = static_cast<std::time_t>(query.Int(1));
-        check.outcome = CheckOutcomeNamed(query.Text(2));
-        if (!query.IsNull(3)) check.rank = static_cast<std::int32_t>(query.Int(3));
-        check.keyword = query.Text(5);
-        check.target = query.Text(6);
-        check.mode = static_cast<std::int32_t>(query.Int(7));
+        ReadCheck(query, check);
         if (detail != RowDetail::None) {
             std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(4));
             if (!rows) continue;
@@ -150,21 +174,15 @@ SellerChecks RowStore::SellerChecksSince(std::time_t since) {
     // A row whose item is missing (a damaged store) has no seller.
     const auto unknown = static_cast<std::int32_t>(all.sellers.size());
     all.sellers.emplace_back();
-    Statement query(m_db,
-                    "SELECT c.checked_at, c.outcome, c.rank, c.rows, l.keyword, l.target, l.mode "
-                    "FROM checks c JOIN lines l ON c.line = l.id WHERE c.checked_at >= ? "
-                    "ORDER BY c.checked_at, c.id");
+    Statement query(
+        m_db, (std::string(kCheckColumns) + "WHERE c.checked_at >= ? ORDER BY c.checked_at, c.id")
+                  .c_str());
     query.Bind(1, static_cast<std::int64_t>(since));
     while (query.Step() == SQLITE_ROW) {
-        std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(3));
+        std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(4));
         if (!rows) continue;
         SellerCheck& check = all.checks.emplace_back();
-        check.checkedAt = static_cast<std::time_t>(query.Int(0));
-        check.outcome = CheckOutcomeNamed(query.Text(1));
-        if (!query.IsNull(2)) check.rank = static_cast<std::int32_t>(query.Int(2));
-        check.keyword = query.Text(4);
-        check.target = query.Text(5);
-        check.mode = static_cast<std::int32_t>(query.Int(6));
+        ReadCheck(query, check);
         check.rows.reserve(rows->size());
         for (const PackedRow& row : *rows) {
             auto seller = sellerOfItem.find(row.item);

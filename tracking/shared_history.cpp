@@ -3,6 +3,8 @@
 #include <set>
 #include <utility>
 
+#include "alert_check.h"
+
 namespace sorvik {
 
 SharedHistory::SharedHistory(RankHistory::Warn warn) : m_history(std::move(warn), true) {}
@@ -35,6 +37,14 @@ bool SharedHistory::Record(SummaryRecord& summary) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_records = m_history.RecordCount();
     return written;
+}
+
+std::vector<Alert> SharedHistory::AlertsBeforeRecording(const SummaryRecord& summary,
+                                                        const StoredCheck* stored,
+                                                        const StoredCheck* previousStored,
+                                                        int topN) {
+    std::lock_guard<std::mutex> recording(m_recordLock);
+    return AlertsOfCheck(m_history, summary, stored, previousStored, topN);
 }
 
 void SharedHistory::Show(const RankHistory::Key& key, bool newRecordOnly) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts.h"
 #include "rank_history.h"
 
 namespace sorvik {
@@ -32,6 +33,13 @@ class SharedHistory {
     // appends it to the file; readers see it once it is written. False
     // when the line could not be written.
     bool Record(SummaryRecord& summary);
+    // The alerts `summary` raises against the earlier checks of its line
+    // (as AlertsOfCheck), worked out under the recording lock; called right
+    // before Record by the one thread that records, so that no other record
+    // of the line comes between.
+    std::vector<Alert> AlertsBeforeRecording(const SummaryRecord& summary,
+                                             const StoredCheck* stored,
+                                             const StoredCheck* previousStored, int topN);
 
     // The checks of `key` in file order; none when it has none.
     std::vector<CheckPoint> Checks(const RankHistory::Key& key) const;

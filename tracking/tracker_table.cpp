@@ -37,6 +37,10 @@ const char* TableColumnCaption(TableColumn column) {
     return "";
 }
 
+const char* EmptyListHint() {
+    return "还没有要跟踪的关键词。点“添加”（Ctrl+N）加一行，或用“文件 → 导入列表”读入一个列表。";
+}
+
 std::string ModeWord(SearchMode mode) {
     switch (mode) {
         case kModeSeller:
@@ -87,9 +91,19 @@ std::string ShortTime(const std::string& checkedAt) {
     return checkedAt.substr(0, 10) + " " + checkedAt.substr(11, 5);
 }
 
-TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest) {
+const std::string& TableRow::Shown(TableColumn column) const {
+    static const std::string kNone;
+    const auto index = static_cast<std::size_t>(column);
+    if (column == TableColumn::Target && !itemTitle.empty()) return itemTitle;
+    return index < cells.size() ? cells[index] : kNone;
+}
+
+TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest,
+                      const std::optional<std::string>& itemTitle) {
     TableRow row;
     row.cells.resize(kTableColumnCount);
+    // A link reads as a string of digits; its item's title says which it is.
+    if (line.Mode() == kModeItemLink && itemTitle) row.itemTitle = *itemTitle;
     auto cell = [&](TableColumn column) -> std::string& {
         return row.cells[static_cast<std::size_t>(column)];
     };

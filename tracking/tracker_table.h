@@ -42,11 +42,25 @@ enum class LineState {
 struct TableRow {
     std::vector<std::string> cells;  // one per TableColumn
     LineState state = LineState::NeverChecked;
+    // The line raised an alert the user has not seen in 提醒 yet: the table
+    // marks its result.
+    bool alerted = false;
+    // An item link line's item title, shown in place of its link, which
+    // stays in the 目标 cell for copies and exports; empty when unknown.
+    std::string itemTitle;
+
+    // The text the table shows in `column`.
+    const std::string& Shown(TableColumn column) const;
 };
 
 // The row of `line`, whose latest check (with its history fields) is
-// `latest`, or null when it has never been checked.
-TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest);
+// `latest`, or null when it has never been checked. `itemTitle`: the title
+// of the item an item link line last found, when known.
+TableRow DescribeLine(const BatchLine& line, const SummaryRecord* latest,
+                      const std::optional<std::string>& itemTitle = std::nullopt);
+
+// What an empty table says: how to add a line or read a list.
+const char* EmptyListHint();
 
 // The mode as a word: 关键词, 用户名 or 宝贝链接.
 std::string ModeWord(SearchMode mode);

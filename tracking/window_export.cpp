@@ -56,23 +56,29 @@ std::string CellsAsCsv(const std::vector<std::string>& captions,
 }
 
 bool HistoryAsTable(const std::string& path, const std::vector<BatchLine>& lines, std::string& csv,
-                    std::string& error) {
+                    std::string& error, const std::vector<LineNote>& notes) {
+    std::map<std::pair<TrackKey, std::int64_t>, std::string> noteOf;
+    for (const LineNote& note : notes)
+        noteOf.emplace(std::make_pair(note.key, note.when), note.text);
     // Records carry no group: it is the list's, found by the search's key.
     std::map<TrackKey, std::string> groups;
     for (const BatchLine& line : lines)
         if (!line.group.empty()) groups.emplace(KeyOf(line), line.group);
     RankHistory history([](const std::string&) {});
     csv = kByteOrderMark + CsvLine({"检查时间", "关键词", "目标", "方式", "分组", "结果", "排名",
-                                    "页", "变化", "最佳", "结果数", "已读页数"});
-    history.SetRecordHook([&csv, &groups](const SummaryRecord& summary) {
+                                    "页", "变化", "最佳", "结果数", "已读页数", "备注"});
+    history.SetRecordHook([&csv, &groups, &noteOf](const SummaryRecord& summary) {
         const auto group = groups.find(KeyOf(summary));
+        const std::optional<std::int64_t> when = ParseTimestamp(summary.checkedAt);
+        const auto note = when ? noteOf.find({KeyOf(summary), *when}) : noteOf.end();
         csv += CsvLine({LocalTimeOf(summary.checkedAt), summary.keyword,
                         summary.target.value_or(std::string()),
                         ModeWord(static_cast<SearchMode>(summary.mode)),
                         group == groups.end() ? std::string() : group->second,
                         OutcomeWords(summary.outcome), Number(summary.rank), Number(summary.page),
                         ChangeWords(summary), Number(summary.bestRank), Number(summary.total),
-                        std::to_string(summary.pagesRead)});
+                        std::to_string(summary.pagesRead),
+                        note == noteOf.end() ? std::string() : note->second});
     });
     return history.Load(path, error);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "line_notes.h"
 #include "tracker_table.h"
 
 namespace sorvik {
@@ -22,12 +23,13 @@ std::string CellsAsCsv(const std::vector<std::string>& captions,
                        const std::vector<std::vector<std::string>>& rows);
 
 // Every record of the history file at `path` as CSV: 检查时间, 关键词, 目标,
-// 方式, 分组, 结果, 排名, 页, 变化, 最佳, 结果数, 已读页数, the group being
+// 方式, 分组, 结果, 排名, 页, 变化, 最佳, 结果数, 已读页数, 备注, the group being
 // that of the line of `lines` with the record's keyword and target (empty
-// when no line has them now). Damaged lines are left out. False, with
-// `error` set, when the file can't be read.
+// when no line has them now), the note that of `notes` on the record's line
+// and check. Damaged lines are left out. False, with `error` set, when the
+// file can't be read.
 bool HistoryAsTable(const std::string& path, const std::vector<BatchLine>& lines, std::string& csv,
-                    std::string& error);
+                    std::string& error, const std::vector<LineNote>& notes = {});
 
 // A file name for an export made at `now`: `stem` and the local date,
 // "排名_2026-12-09.csv".

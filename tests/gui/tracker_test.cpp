@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include "chart_layout.h"
 #include "competition_view.h"
@@ -26,6 +27,7 @@
 #include "folder_claim.h"
 #include "group_filter.h"
 #include "gui_harness.h"
+#include "item_title.h"
 #include "list_views.h"
 #include "local_time.h"
 #include "rank_chart.h"
@@ -175,6 +177,91 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     const std::vector<std::string> history = Lines(FileText(m_person.file));
     ASSERT_EQ(history.size(), 9u);
     EXPECT_NE(history[4].find(",下载失败,"), std::string::npos) << history[4];
+}
+
+TEST_F(Tracker, EmptyTableHintItemTitlesResultCountChartAndEditsThatKeepTheHistory) {
+    auto demo = std::make_unique<DemoMarket>(std::vector<std::string>{});
+    ASSERT_TRUE(demo->Running());
+    const std::string host = demo->Host();
+    auto frame = std::make_unique<TrackerFrame>(Folder(), m_person.Seams());
+    frame->Show();
+    Pump(100);
+    // With no lines, the table says how to begin, and the status names no F5.
+    const wxStaticText* hint = frame->Table()->EmptyHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->IsShown());
+    EXPECT_EQ(hint->GetLabelText().utf8_string().find("还没有要跟踪的关键词"), 0u);
+    EXPECT_EQ(frame->StatusText()->GetLabelText().Find("F5"), wxNOT_FOUND);
+
+    const std::string link = "http://" + host + "/item.htm?id=10000000055";
+    for (const Typed& typed : {Typed{1, "连衣裙", ""}, Typed{3, "连衣裙", link}}) {
+        m_person.toType = typed;
+        Command(*frame, sorvik_tracker::ID_ADD_LINE);
+    }
+    ASSERT_EQ(frame->Table()->GetItemCount(), 2);
+    EXPECT_EQ(frame->Table()->EmptyHint(), nullptr);
+    EXPECT_FALSE(hint->IsShown());
+    EXPECT_NE(frame->StatusText()->GetLabelText().Find("F5"), wxNOT_FOUND);
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Target), link);
+    ASSERT_TRUE(CheckToTheEnd(*frame, sorvik_tracker::ID_CHECK_ALL));
+
+    // The item line reads as its item's title from the rows kept; the link
+    // stays in the row (copies, exports) and is the row's tool tip.
+    ASSERT_NE(frame->Store(), nullptr);
+    const std::optional<std::string> title =
+        sorvik::LastFoundTitle(frame->Store().get(), sorvik::BatchLine(1, "连衣裙", link, ""));
+    ASSERT_TRUE(title);
+    EXPECT_NE(*title, link);
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Target), *title);
+    EXPECT_EQ(frame->Table()->Row(1).cells[static_cast<std::size_t>(sorvik::TableColumn::Target)],
+              link);
+    std::set<std::string> tips;
+    for (int y = 0; y < 200; y += 2)
+        if (const wxString tip = frame->Table()->RowTip(wxPoint(20, y)); !tip.empty())
+            tips.insert(tip.utf8_string());
+    EXPECT_EQ(tips, std::set<std::string>{link});
+
+    // The keyword-only line is charted by its result count, said on the axis.
+    Select(*frame, 0);
+    const sorvik::ChartLayout& counts = frame->Chart()->CurrentLayout();
+    EXPECT_EQ(counts.axisCaption, "结果数");
+    ASSERT_EQ(counts.marks.size(), 1u);
+    EXPECT_EQ(counts.marks[0].kind, sorvik::MarkKind::Rank);
+    const std::string history = FileText(DataFile("history.jsonl"));
+    const std::size_t at = history.find("\"total\":");
+    ASSERT_NE(at, std::string::npos);
+    const double total = std::stod(history.substr(at + 8));
+    ASSERT_GT(total, 0);
+    const sorvik::ChartTick &top = counts.rankTicks.front(), &bottom = counts.rankTicks.back();
+    const double high = std::stod(top.label), low = std::stod(bottom.label);
+    EXPECT_NEAR(counts.marks[0].y,
+                bottom.position + (top.position - bottom.position) * (total - low) / (high - low),
+                0.5);
+    Select(*frame, 1);
+    EXPECT_EQ(frame->Chart()->CurrentLayout().axisCaption, "");
+
+    // A new target asks whether to keep the history: yes appends the old
+    // checks under the new link; no starts it empty, as before.
+    const std::size_t lines = Lines(history).size();
+    const std::string moved = "http://" + host + "/item.htm?id=10000000041";
+    m_person.toType = Typed{3, "连衣裙", moved};
+    Command(*frame, sorvik_tracker::ID_EDIT_LINE);
+    ASSERT_FALSE(m_person.questions.empty());
+    EXPECT_EQ(m_person.questions.back(), "保留这一行的排名历史吗？");
+    const std::string after = FileText(DataFile("history.jsonl"));
+    EXPECT_EQ(after.substr(0, history.size()), history);
+    EXPECT_EQ(Lines(after).size(), lines + 1);
+    EXPECT_NE(after.find(moved, history.size()), std::string::npos);
+    Select(*frame, 1);
+    EXPECT_EQ(frame->Chart()->CurrentLayout().marks.size(), 1u);
+    EXPECT_EQ(Cell(*frame, 1, sorvik::TableColumn::Rank), "55");
+    m_person.yes = false;
+    m_person.toType = Typed{3, "连衣裙", "http://" + host + "/item.htm?id=10000000042"};
+    Command(*frame, sorvik_tracker::ID_EDIT_LINE);
+    EXPECT_EQ(Lines(FileText(DataFile("history.jsonl"))).size(), lines + 1);
+    Select(*frame, 1);
+    EXPECT_TRUE(frame->Chart()->CurrentLayout().marks.empty());
+    EXPECT_TRUE(m_person.messages.empty());
 }
 
 TEST_F(Tracker, CompetitionBesideTheChartWhyTheRankMovedAndTheRivalsFromStoredRows) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "../e2e/robot_server.h"
 #include "check_run.h"
 #include "gbk_text.h"
 #include "page_fetch.h"
@@ -311,6 +312,87 @@ TEST_F(SearchThreads, AStartWhileThePreviousWorkerRunsWaitsForItAndKeepsStartDis
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].rank, std::to_string(i + 1));
     EXPECT_EQ(window.Status(), "查找进度:80/80 第2页->查找完毕1");
     EXPECT_FALSE(window.Workers()->RunQueued());
+}
+
+TEST_F(SearchThreads, ACheckRunRaisesAlertsKeepsThemAndPostsThemAfterItsChecks) {
+    auto server = Market(1, 0ms);
+    PointAt(*server);
+    // The seller ranked first before; the market ranks it fifth.
+    std::ofstream("history.jsonl")
+        << R"({"keyword":"abc","target":"店5","mode":2,"outcome":"found","rank":1,"total":40,)"
+           R"("page":1,"pages_read":1,"checked_at":"2026-12-01T10:00:00+08:00"})"
+        << "\n";
+    auto history = std::make_shared<SharedHistory>([](const std::string&) {});
+    std::string error;
+    ASSERT_TRUE(history->Load("history.jsonl", error)) << error;
+    ASSERT_TRUE(history->OpenForAppend(error)) << error;
+    SetEnv(kAllowHttpLoopbackVariable, "1");
+    test::RobotServer robot;
+    CheckRun::Alerting alerting;
+    alerting.file = "alerts.jsonl";
+    alerting.topN = 3;
+    alerting.robot = RobotAddressOf(robot.WeComUrl(), error);
+    ASSERT_TRUE(alerting.robot) << error;
+
+    std::mutex lock;  // guards what the events collect
+    std::vector<std::string> told;
+    CheckRun::Events events;
+    events.alerts = [&](std::size_t index, const std::vector<Alert>& alerts, bool kept) {
+        std::lock_guard<std::mutex> guard(lock);
+        for (const Alert& alert : alerts)
+            told.push_back(std::to_string(index) + ":" + AlertKindName(alert.kind) + ":" +
+                           alert.group + (kept ? "" : "!"));
+    };
+    events.checked = [&](std::size_t index, const SummaryRecord&, const std::string&, bool) {
+        std::lock_guard<std::mutex> guard(lock);
+        told.push_back(std::to_string(index) + ":checked");
+    };
+    events.posted = [&](std::size_t posted, const std::string& failure) {
+        std::lock_guard<std::mutex> guard(lock);
+        told.push_back("posted:" + std::to_string(posted) + failure);
+    };
+    {
+        CheckRun run({{1, "abc", "店5", "", "女装"}, {2, "abc", "店9", ""}}, SearchLimits(),
+                     history, nullptr, events, alerting);
+        ASSERT_TRUE(run.WaitUntilEnded(30s));
+    }
+    UnsetEnv(kAllowHttpLoopbackVariable);
+    // Told before the line's check, the post after every check; a line
+    // with nothing before raises nothing.
+    EXPECT_EQ(told,
+              (std::vector<std::string>{"0:left_top:女装", "0:checked", "1:checked", "posted:1"}));
+    const std::string kept = ReadWholeFile("alerts.jsonl");
+    EXPECT_NE(kept.find(R"("kind":"left_top","rank":5,"previous_rank":1)"), std::string::npos)
+        << kept;
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), 1);
+    ASSERT_EQ(robot.Posts().size(), 1u);
+    EXPECT_NE(robot.Posts()[0].body.find("abc / 店5"), std::string::npos) << robot.Posts()[0].body;
+    // Compared before it was recorded: the history now holds the new check.
+    EXPECT_EQ(history->Latest({"abc", std::string("店5")})->rank, 5);
+
+    // A stop after an alert: the run posts nothing, and says so.
+    told.clear();
+    CheckRun* stopped = nullptr;
+    events.alerts = [&](std::size_t, const std::vector<Alert>&, bool) { stopped->Stop(); };
+    {
+        // The seller of rank 7 ranked first before.
+        SummaryRecord first;
+        first.keyword = "abc";
+        first.target = "店7";
+        first.mode = 2;
+        first.outcome = CheckOutcome::Found;
+        first.rank = 1;
+        first.checkedAt = "2026-12-01T10:00:00+08:00";
+        ASSERT_TRUE(history->Record(first));
+        CheckRun run({{1, "abc", "店7", ""}, {2, "abc", "店9", ""}}, SearchLimits(), history,
+                     nullptr, events, alerting);
+        stopped = &run;
+        ASSERT_TRUE(run.WaitUntilEnded(30s));
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{"0:checked",
+                                              "posted:0the run was stopped before "
+                                              "they were posted"}));
+    EXPECT_EQ(robot.Posts().size(), 1u);
 }
 
 TEST_F(SearchThreads, ACheckRunRecordsEachLineAndAStopEndsItAtOnce) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "alert_records.h"
 #include "hmac_sha256.h"
 #include "robot_message.h"
 #include "test_environment.h"
@@ -322,6 +323,67 @@ TEST(Alerts, TheSettingsKeepTheAlertKeys) {
     EXPECT_EQ(TrackerFolder(), "/home/seller/.local/share/sorvik");
     SetEnv("HOME", oldHome);
 #endif
+}
+
+}  // namespace
+}  // namespace sorvik
+
+namespace sorvik {
+namespace {
+
+TEST(Alerts, TheWindowReadsTheFileBackAndSaysWhyARobotAddressCantBeUsed) {
+    Alert rival;
+    rival.keyword = "连衣裙";
+    rival.target = "深夜小铺";
+    rival.group = "夏季";
+    rival.kind = AlertKind::NewRival;
+    rival.rank = 12;
+    rival.previousRank = 9;
+    rival.checkedAt = "2026-12-08T15:04:05+08:00";
+    rival.text = "连衣裙 / 深夜小铺：新对手 shopB 排到你前面";
+    Alert failing;
+    failing.keyword = "毛衣";
+    failing.kind = AlertKind::Failing;
+    failing.text = "毛衣：连续两次检查失败";
+    const std::filesystem::path dir = MakeTempDirectory("alert-file");
+    const std::string path = (dir / "alerts.jsonl").u8string();
+    // A damaged line, one of an unknown kind, a blank line, a CRLF end and a
+    // half-written last line are no alerts.
+    std::ofstream(dir / "alerts.jsonl", std::ios::binary)
+        << FormatAlert(rival) << "{\"keyword\":\n"
+        << R"({"keyword":"a","kind":"soon","text":"t"})"
+        << "\n\n"
+        << FormatAlert(failing).insert(FormatAlert(failing).size() - 1, "\r")
+        << "{\"keyword\":\"半";
+    int skipped = 0;
+    const std::vector<Alert> read = ReadAlertFile(path, skipped);
+    EXPECT_EQ(skipped, 3);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(FormatAlert(read[0]), FormatAlert(rival));
+    EXPECT_EQ(FormatAlert(read[1]), FormatAlert(failing));
+    EXPECT_TRUE(ReadAlertFile((dir / "none.jsonl").u8string(), skipped).empty());
+    EXPECT_EQ(skipped, 0);
+
+    EXPECT_EQ(AlertKindWords(AlertKind::LeftTop, 20), "跌出前20名");
+    EXPECT_EQ(AlertKindWords(AlertKind::Dropped, 20), "大幅下跌");
+    EXPECT_EQ(AlertKindWords(AlertKind::NewRival, 20), "新对手");
+    EXPECT_EQ(AlertKindWords(AlertKind::Failing, 20), "连续失败");
+    EXPECT_EQ(AlertNotice({}), "");
+    EXPECT_EQ(AlertNotice({rival}), rival.text);
+    EXPECT_EQ(AlertNotice({rival, failing, failing}), rival.text + " 等 3 条");
+
+    EXPECT_EQ(RobotAddressProblem("https://oapi.dingtalk.com/robot/send?access_token=a"), "");
+    EXPECT_EQ(RobotAddressProblem("HTTPS://qyapi.weixin.qq.com/cgi-bin/webhook/send?key=k"), "");
+    EXPECT_EQ(RobotAddressProblem("http://oapi.dingtalk.com/robot/send?access_token=a")
+                  .rfind("群机器人地址必须以 https:// 开头", 0),
+              0u);
+    EXPECT_EQ(RobotAddressProblem("oapi.dingtalk.com/robot/send").rfind("群机器人地址必须以", 0),
+              0u);
+    EXPECT_EQ(RobotAddressProblem("https://example.com/robot/send").rfind("群机器人地址既不是", 0),
+              0u);
+    EXPECT_EQ(RobotAddressProblem("https://oapi.dingtalk.com/robot/send?a b")
+                  .rfind("群机器人地址中不能有空格", 0),
+              0u);
 }
 
 }  // namespace

@@ -132,6 +132,66 @@ TEST(ChartLayout, PlacesRanksFailuresAndLabelsAsTheChartShowsThem) {
     EXPECT_EQ(tiny.marks.size(), 365u);
 }
 
+TEST(ChartLayout, AKeywordOnlyLineIsChartedByItsResultCountHigherAtTheTop) {
+    SetEnv("TZ", "CST-8");
+    using O = CheckOutcome;
+    auto counted = [](std::int64_t when, O outcome, int total) {
+        CheckPoint check = Check(when, outcome);
+        check.total = total;
+        return check;
+    };
+    const std::vector<CheckPoint> checks = {
+        counted(kFirst, O::Finished, 4800),                 // 0
+        counted(kFirst + kDay, O::Finished, 123456),        // 1
+        counted(kFirst + 2 * kDay, O::DownloadFailed, -1),  // 2
+        counted(kFirst + 3 * kDay, O::Finished, -1),        // 3: count not known
+        counted(kFirst + 4 * kDay, O::NoItems, 0),          // 4
+    };
+    const ChartLayout ranks = LayoutChart(checks, 800, 300);
+    const ChartLayout layout = LayoutChart(checks, 800, 300, ChartValue::ResultCount);
+    EXPECT_EQ(ranks.axisCaption, "");
+    EXPECT_EQ(layout.axisCaption, "结果数");
+    EXPECT_EQ(layout.notRankedLabel, "结果数未知");
+    EXPECT_FALSE(layout.bestRank);
+    ASSERT_EQ(layout.marks.size(), checks.size());
+    const auto& m = layout.marks;
+    // Every check at its time, in order, right of the labels of six digits.
+    for (std::size_t i = 1; i < m.size(); ++i) EXPECT_LT(m[i - 1].x, m[i].x) << i;
+    EXPECT_GE(layout.left, 16 + 7 * 6);
+    EXPECT_GT(m[0].x, layout.left);
+    for (const ChartTick& tick : layout.timeTicks) EXPECT_GE(tick.position, layout.left);
+    // The higher count above the lower, 0 at the bottom of the axis above the
+    // band; an unknown count in the band, a failed check on the time axis.
+    EXPECT_EQ(m[1].kind, MarkKind::Rank);
+    EXPECT_LT(m[1].y, m[0].y);
+    EXPECT_LT(m[0].y, m[4].y);
+    EXPECT_GE(m[1].y, layout.top);
+    EXPECT_LT(m[4].y, layout.notRankedY);
+    EXPECT_EQ(m[3].kind, MarkKind::NotRanked);
+    EXPECT_EQ(m[3].y, layout.notRankedY);
+    EXPECT_EQ(m[2].y, layout.axisY);
+    // Ticks from the top count down, and a point sits where its count reads.
+    ASSERT_GE(layout.rankTicks.size(), 2u);
+    EXPECT_EQ(layout.rankTicks.front().position, layout.top);
+    EXPECT_GE(std::stoll(layout.rankTicks.front().label), 123456);
+    EXPECT_EQ(layout.rankTicks.back().label, "0");
+    EXPECT_DOUBLE_EQ(layout.rankTicks.back().position, m[4].y);
+    const ChartTick &top = layout.rankTicks.front(), &bottom = layout.rankTicks.back();
+    const double at4800 = bottom.position + (top.position - bottom.position) * 4800 /
+                                                static_cast<double>(std::stoll(top.label));
+    EXPECT_NEAR(m[0].y, at4800, 0.01);
+    EXPECT_EQ(layout.segments, (std::vector<std::pair<std::size_t, std::size_t>>{{0, 1}}));
+    EXPECT_EQ(DescribeCheck(checks[0], ChartValue::ResultCount),
+              "2026-12-01 09:00  已列完，结果数 4800");
+    EXPECT_EQ(DescribeCheck(checks[3], ChartValue::ResultCount), "2026-12-04 09:00  已列完");
+    EXPECT_EQ(DescribeCheck(checks[0], ChartValue::Rank), "2026-12-01 09:00  已列完");
+    // One count alone stands inside its axis, not on its edge.
+    const ChartLayout lone = LayoutChart({checks[0]}, 800, 300, ChartValue::ResultCount);
+    ASSERT_EQ(lone.marks.size(), 1u);
+    EXPECT_GT(lone.marks[0].y, lone.rankTicks.front().position);
+    EXPECT_LT(lone.marks[0].y, lone.rankTicks.back().position);
+}
+
 TEST(ChartLayout, FitsTheRankAxisToTheLineAndLabelsEachDayInItsMiddle) {
     SetEnv("TZ", "CST-8");
     using O = CheckOutcome;

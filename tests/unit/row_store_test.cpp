@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "item_title.h"
 #include "row_packing.h"
 #include "test_environment.h"
+#include "tracker_table.h"
 
 namespace sorvik {
 namespace {
@@ -125,6 +127,45 @@ TEST_F(RowStoreTest, ChecksAreKeptWithTheirRowsComparedWithTheLastCompletedAndDr
     EXPECT_FALSE((*back)[1].priceFen);
     EXPECT_FALSE(UnpackRows(packed.substr(0, packed.size() - 1)));
     EXPECT_FALSE(UnpackRows(std::string(12, '\xFF')));
+}
+
+TEST_F(RowStoreTest, AnItemLineShowsTheTitleItsLatestFindingCheckSaw) {
+    const std::time_t day = 86400, start = 1'800'000'000;
+    const std::string link = "http://item.taobao.com/item.htm?id=9";
+    const BatchLine line(1, "连衣裙", link, "");
+    auto itemCheck = [&](std::time_t when, CheckOutcome outcome, std::vector<SeenRow> rows) {
+        StoredCheck check = Check(link, when, outcome, std::move(rows));
+        check.mode = 3;
+        return check;
+    };
+    std::string error;
+    std::unique_ptr<RowStore> store = RowStore::Open(Path("rows.db"), error);
+    ASSERT_TRUE(store) << error;
+    EXPECT_EQ(LastFoundTitle(store.get(), line), std::nullopt);
+    SeenRow renamed = Row(3, 1, "9", "店A", 1, 1);
+    renamed.title = "新标题 连衣裙";
+    // Found, found again under a new title, then not found: the latest
+    // finding check's row names the item.
+    for (const StoredCheck& check :
+         {itemCheck(start, CheckOutcome::Found,
+                    {Row(1, 1, "7", "店B", 1, 1), Row(2, 1, "9", "店A", 1, 1)}),
+          itemCheck(start + day, CheckOutcome::Found, {Row(1, 1, "7", "店B", 1, 1), renamed}),
+          itemCheck(start + 2 * day, CheckOutcome::NotFound, {Row(1, 1, "8", "店C", 1, 1)})})
+        ASSERT_EQ(store->Record(check, error), RowStore::Kept::Yes) << error;
+    EXPECT_EQ(LastFoundTitle(store.get(), line), "新标题 连衣裙");
+    // Not for a seller line, nor without a store.
+    EXPECT_EQ(LastFoundTitle(store.get(), BatchLine(1, "连衣裙", "店A", "")), std::nullopt);
+    EXPECT_EQ(LastFoundTitle(nullptr, line), std::nullopt);
+
+    // The table shows the title in place of the link, which copies keep.
+    const TableRow row = DescribeLine(line, nullptr, LastFoundTitle(store.get(), line));
+    EXPECT_EQ(row.Shown(TableColumn::Target), "新标题 连衣裙");
+    EXPECT_EQ(row.cells[static_cast<std::size_t>(TableColumn::Target)], link);
+    EXPECT_NE(RowsAsTsv({row}).find(link), std::string::npos);
+    EXPECT_EQ(DescribeLine(line, nullptr).Shown(TableColumn::Target), link);
+    EXPECT_EQ(DescribeLine(BatchLine(1, "k", "店A", ""), nullptr, std::string("t"))
+                  .Shown(TableColumn::Target),
+              "店A");
 }
 
 TEST_F(RowStoreTest, ADamagedOrForeignFileIsSetAsideAndANewStoreStarted) {

@@ -11,6 +11,7 @@
 #include "batch_file.h"
 #include "exit_status.h"
 #include "flat_json.h"
+#include "history_carry.h"
 #include "local_time.h"
 #include "output_file.h"
 #include "rank_history.h"
@@ -160,6 +161,58 @@ TEST_F(Tracking, TheHistoryKeepsEachChecksPointAndTheLatestWithItsChange) {
     EXPECT_NE(text.find("\"rank\":7,\n{\"keyword\":\"k\""), std::string::npos);
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(history.Checks(key)->back().when, 1796086800 + 5 * 86400);
+}
+
+TEST_F(Tracking, AnEditedLinesChecksAreCarriedOverByAppendingThemUnderItsNewKey) {
+    const std::string before =
+        R"({"keyword":"k","target":"店A","mode":2,"outcome":"found","rank":5,"total":4800,)"
+        R"("page":1,"pages_read":1,"checked_at":"2026-12-01T09:00:00+08:00"})"
+        "\n"
+        R"({"keyword":"k","target":"店A","mode":2,"outcome":"download_failed","total":null,)"
+        R"("pages_read":0,"checked_at":"2026-12-02T09:00:00+08:00"})"
+        "\n"
+        R"({"keyword":"k","target":"店A","mode":2,"outcome":"not_found","total":3900,)"
+        R"("page":10,"pages_read":10,"checked_at":"2026-12-03T09:00:00+08:00"})"
+        "\n";
+    Write("history.jsonl", before);
+    const RankHistory::Key oldKey{"k", std::string("店A")}, newKey{"k2", std::string("店B")};
+    std::vector<CheckPoint> old;
+    {
+        RankHistory history([](const std::string&) {}, true);
+        std::string error;
+        ASSERT_TRUE(history.Load(File("history.jsonl"), error)) << error;
+        ASSERT_TRUE(history.OpenForAppend(error)) << error;
+        old = *history.Checks(oldKey);
+        ASSERT_EQ(old.size(), 3u);
+        EXPECT_EQ(old[0].total, 4800);
+        EXPECT_EQ(old[1].total, -1);
+        std::vector<SummaryRecord> carried = CarriedRecords(old, BatchLine(1, "k2", "店B", ""));
+        ASSERT_EQ(carried.size(), 3u);
+        for (SummaryRecord& record : carried) ASSERT_TRUE(history.Record(record));
+        // The history fields are worked out anew under the new key.
+        EXPECT_EQ(carried[2].bestRank, 5);
+        EXPECT_EQ(carried[2].previousRank, 5);
+    }
+    // Appended only: the old lines stay as they were, and read back, the new
+    // key has the old key's checks, each as it was.
+    const std::string after = FileText(m_dir / "history.jsonl");
+    EXPECT_EQ(after.substr(0, before.size()), before);
+    RankHistory reread([](const std::string&) {}, true);
+    std::string error;
+    ASSERT_TRUE(reread.Load(File("history.jsonl"), error)) << error;
+    EXPECT_EQ(reread.Checks(oldKey)->size(), 3u);
+    const std::vector<CheckPoint>* moved = reread.Checks(newKey);
+    ASSERT_NE(moved, nullptr);
+    ASSERT_EQ(moved->size(), 3u);
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        const CheckPoint &a = old[i], &b = (*moved)[i];
+        EXPECT_EQ(std::tie(a.when, a.rank, a.page, a.outcome, a.total, a.pagesRead),
+                  std::tie(b.when, b.rank, b.page, b.outcome, b.total, b.pagesRead))
+            << i;
+    }
+    EXPECT_EQ(reread.Latest(newKey)->outcome, CheckOutcome::NotFound);
+    // A keyword-only line's records have no target.
+    EXPECT_FALSE(CarriedRecords(old, BatchLine(1, "k3", "", "")).front().target);
 }
 
 TEST(LocalTime, TimestampsReadBackToTheirMoment) {

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "local_time.h"
 #include "test_environment.h"
 
 namespace sorvik {
@@ -26,15 +27,23 @@ TEST(WindowExport, SpeaksTheTablesLanguageInLocalTime) {
     const std::vector<BatchLine> list = {{0, "连衣裙", "1号店", "", "春装"},
                                          {0, "毛衣", "", "", "冬装"},
                                          {0, "连衣裙", "=1+2店", "", "夏装"}};
+    // Each record with the note on its line and check: not one on another
+    // line's check at the same time, nor one on another check of its line.
+    const std::int64_t first = ParseTimestamp("2026-12-08T07:04:05+00:00").value();
+    const std::vector<LineNote> notes = {
+        {{"连衣裙", std::string("=1+2店")}, first, "改价 79→69", 1},
+        {{"连衣裙", std::string("1号店")}, first, "别的行", 1},
+        {{"毛衣", std::nullopt}, first, "别的检查", 1}};
     std::string csv, error;
-    ASSERT_TRUE(HistoryAsTable(history.u8string(), list, csv, error)) << error;
+    ASSERT_TRUE(HistoryAsTable(history.u8string(), list, csv, error, notes)) << error;
     EXPECT_EQ(Lines(csv), (std::vector<std::string>{
                               "\xEF\xBB\xBF检查时间,关键词,目标,方式,分组,结果,排名,页,变化,最佳,"
-                              "结果数,已读页数\r",
-                              "2026-12-08 15:04,连衣裙,'=1+2店,用户名,夏装,找到,5,1,新,5,4400,1\r",
-                              "2026-12-08 15:10,毛衣,,关键词,冬装,下载失败,,,,,,0\r"}));
+                              "结果数,已读页数,备注\r",
+                              "2026-12-08 15:04,连衣裙,'=1+2店,用户名,夏装,找到,5,1,新,5,4400,1,"
+                              "改价 79→69\r",
+                              "2026-12-08 15:10,毛衣,,关键词,冬装,下载失败,,,,,,0,\r"}));
     ASSERT_TRUE(HistoryAsTable(history.u8string(), {}, csv, error)) << error;
-    EXPECT_EQ(Lines(csv).at(2), "2026-12-08 15:10,毛衣,,关键词,,下载失败,,,,,,0\r");
+    EXPECT_EQ(Lines(csv).at(2), "2026-12-08 15:10,毛衣,,关键词,,下载失败,,,,,,0,\r");
 
     // The table as shown, its time in local time; an unread time as it is.
     BatchLine line{1, "连衣裙", "@SUM(1 2)店", "", "夏装"};
