@@ -56,14 +56,14 @@ class CheckWindow : public SearchWindow {
   private:
     SearchForm m_form;
     FormTexts m_gbkForm;
-    std::string m_statusLine;  // guarded by m_statusLock
+    std::string m_statusLine;         // guarded by m_statusLock
     std::vector<SeenRow> m_seenRows;  // the search's thread only
 };
 
 // How a check ended.
 struct CheckResult {
     SearchReport report;
-    std::vector<SeenRow> rows;  // every row the search listed, in rank order
+    std::vector<SeenRow> rows;   // every row the search listed, in rank order
     bool stopRequested = false;  // the run's stop flag was raised
 };
 
