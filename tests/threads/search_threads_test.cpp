@@ -372,8 +372,15 @@ TEST_F(SearchThreads, ACheckRunRaisesAlertsKeepsThemAndPostsThemAfterItsChecks) 
 
     // A stop after an alert: the run posts nothing, and says so.
     told.clear();
-    CheckRun* stopped = nullptr;
-    events.alerts = [&](std::size_t, const std::vector<Alert>&, bool) { stopped->Stop(); };
+    // Set by this thread once the run exists, read by its worker.
+    std::atomic<CheckRun*> stopped{nullptr};
+    events.alerts = [&](std::size_t, const std::vector<Alert>&, bool) {
+        // The run is in place long before its first check ends; waited for,
+        // a bounded time.
+        for (int i = 0; i < 5000 && stopped.load() == nullptr; ++i)
+            std::this_thread::sleep_for(1ms);
+        if (CheckRun* run = stopped.load()) run->Stop();
+    };
     {
         // The seller of rank 7 ranked first before.
         SummaryRecord first;
@@ -386,7 +393,7 @@ TEST_F(SearchThreads, ACheckRunRaisesAlertsKeepsThemAndPostsThemAfterItsChecks) 
         ASSERT_TRUE(history->Record(first));
         CheckRun run({{1, "abc", "店7", ""}, {2, "abc", "店9", ""}}, SearchLimits(), history,
                      nullptr, events, alerting);
-        stopped = &run;
+        stopped.store(&run);
         ASSERT_TRUE(run.WaitUntilEnded(30s));
     }
     EXPECT_EQ(told, (std::vector<std::string>{"0:checked",
