@@ -70,7 +70,8 @@ class RowStore {
     // (by time, then by the order they were stored): what it is compared
     // with.
     std::optional<StoredCheck> PreviousCompleted(const StoredCheck& check, RowDetail detail);
-    // The latest check of a line that found its target, with its rows whole.
+    // The latest check of a line that found its target, with the found row
+    // alone among its rows.
     std::optional<StoredCheck> LatestFound(const std::string& keyword, const std::string& target,
                                            std::int32_t mode);
 

@@ -71,15 +71,40 @@ std::optional<StoredCheck> RowStore::PreviousCompleted(const StoredCheck& check,
 
 std::optional<StoredCheck> RowStore::LatestFound(const std::string& keyword,
                                                  const std::string& target, std::int32_t mode) {
-    std::vector<StoredCheck> found = Read(
-        "l.keyword = ? AND l.target = ? AND l.mode = ? AND c.outcome = 'found' "
-        "ORDER BY c.checked_at DESC, c.id DESC LIMIT 1",
-        [&](Statement& query) {
-            query.Bind(1, keyword).Bind(2, target).Bind(3, std::int64_t{mode});
-        },
-        RowDetail::Whole);
-    if (found.empty()) return std::nullopt;
-    return std::move(found.front());
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_db == nullptr) return std::nullopt;
+    // The window asks this of every item line each time it fills its table:
+    // only the found row is unpacked and its one item looked up.
+    Statement query(m_db, (std::string(kCheckColumns) +
+                           "WHERE l.keyword = ? AND l.target = ? AND l.mode = ? AND "
+                           "c.outcome = 'found' ORDER BY c.checked_at DESC, c.id DESC LIMIT 1")
+                              .c_str());
+    query.Bind(1, keyword).Bind(2, target).Bind(3, std::int64_t{mode});
+    if (query.Step() != SQLITE_ROW) return std::nullopt;
+    StoredCheck check;
+    check.id = query.Int(0);
+    ReadCheck(query, check);
+    const std::optional<std::vector<PackedRow>> rows = UnpackRows(query.Bytes(4));
+    if (!rows || !check.rank) return check;
+    for (const PackedRow& packed : *rows) {
+        if (packed.rank != *check.rank) continue;
+        SeenRow row;
+        row.rank = packed.rank;
+        row.page = packed.page;
+        row.priceFen = packed.priceFen;
+        row.sales = packed.sales;
+        Statement item(m_db, "SELECT item_key, title, seller, link FROM items WHERE id = ?");
+        item.Bind(1, packed.item);
+        if (item.Step() == SQLITE_ROW) {
+            row.itemId = item.Text(0);
+            row.title = item.Text(1);
+            row.seller = item.Text(2);
+            row.link = item.Text(3);
+        }
+        check.rows.push_back(std::move(row));
+        break;
+    }
+    return check;
 }
 
 std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
