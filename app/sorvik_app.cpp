@@ -8,9 +8,11 @@
 #include "search_run.h"
 #include "sorvik_dlg.h"
 #include "toolkit_language.h"
+#include "window_title_charset.h"
 
 bool CsorvikApp::OnInit() {
     wxInitAllImageHandlers();
+    sorvik_ui::UseUtf8Characters();
     sorvik_ui::LoadToolkitTexts();
     // The program stores no settings; the vendor name only names the place
     // where settings would go.

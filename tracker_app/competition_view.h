@@ -6,6 +6,7 @@
 #include <wx/listctrl.h>
 #include <wx/panel.h>
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -21,6 +22,8 @@ class CompetitionList : public wxListCtrl {
     explicit CompetitionList(wxWindow* parent);
 
     void SetRows(std::vector<sorvik::CompetitorRow> rows);
+    // The width at which the usual numbers and changes show whole.
+    int MinimumWidth() const;
     const sorvik::CompetitorRow& Row(long item) const {
         return m_rows[static_cast<std::size_t>(item)];
     }
@@ -29,7 +32,14 @@ class CompetitionList : public wxListCtrl {
     wxString OnGetItemText(long item, long column) const override;
 
   private:
+    enum Column : long { kRank, kTitle, kSeller, kPrice, kSales, kChange, kColumnCount };
+    // Works out each column's width for its widest text.
+    void MeasureColumns();
+    // Sets the widths so that the columns fill the list's width.
+    void FitColumns();
+
     std::vector<sorvik::CompetitorRow> m_rows;
+    std::array<int, kColumnCount> m_fitting{};  // widest text and padding, per column
 };
 
 class CompetitionView : public wxPanel {

@@ -7,6 +7,8 @@
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "competition_view.h"
 #include "list_views.h"
 #include "local_time.h"
@@ -94,9 +96,15 @@ wxWindow* TrackerFrame::BuildHistoryPane(wxWindow* parent) {
 }
 
 void TrackerFrame::PlaceHistoryPane() {
-    // The chart has a third of the width, the competition the rest but the
-    // width of the past checks' columns.
-    m_below->SetSashPosition(m_below->GetClientSize().GetWidth() / 3);
+    // The past checks as wide as their columns; the chart a third of the
+    // width, less where the competition would not show its numbers whole,
+    // never under a quarter; the competition the rest.
+    const int width = m_below->GetClientSize().GetWidth();
+    const int sashes = 2 * m_below->GetSashSize();
+    const int chart = std::clamp(
+        width - sashes - m_pastChecks->FittingWidth() - m_competition->List()->MinimumWidth(),
+        width / 4, width / 3);
+    m_below->SetSashPosition(chart);
     m_side->SetSashPosition(m_side->GetClientSize().GetWidth() - m_pastChecks->FittingWidth());
 }
 

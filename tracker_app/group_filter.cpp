@@ -10,6 +10,7 @@ namespace sorvik_tracker {
 using sorvik_ui::U;
 
 GroupFilter::GroupFilter(wxWindow* parent) : wxChoice(parent, wxID_ANY) {
+    SetMinSize(wxSize(FromDIP(110), -1));
     Append(U("全部分组"));
     SetSelection(0);
 }
@@ -36,6 +37,9 @@ void GroupFilter::ShowGroupsOf(const std::vector<sorvik::BatchLine>& lines) {
         Append(U("全部分组"));
         for (const std::string& group : m_groups) Append(U(group));
         Thaw();
+        // Wide enough for the longest group, once the row is laid out again.
+        InvalidateBestSize();
+        if (GetContainingSizer()) GetParent()->Layout();
     }
     const auto place = std::find(m_groups.begin(), m_groups.end(), m_group);
     SetSelection(m_group.empty() ? 0 : static_cast<int>(place - m_groups.begin()) + 1);

@@ -135,7 +135,7 @@ PastChecksList::PastChecksList(wxWindow* parent)
     // Each column as wide as its widest text in the window's font, so that
     // a failed check's outcome shows whole.
     auto width = [this](const char* widest) {
-        return GetTextExtent(U(widest)).GetWidth() + FromDIP(20);
+        return GetTextExtent(U(widest)).GetWidth() + FromDIP(14);
     };
     InsertColumn(0, U("检查时间"), wxLIST_FORMAT_LEFT, width("2026-12-08 23:59"));
     InsertColumn(1, U("结果"), wxLIST_FORMAT_LEFT, width("下载失败"));

@@ -6,10 +6,12 @@
 #include "folder_claim.h"
 #include "toolkit_language.h"
 #include "tracker_frame.h"
+#include "window_title_charset.h"
 
 bool TrackerApp::OnInit() {
     wxInitAllImageHandlers();
     SetAppName("sorvik-tracker");
+    sorvik_ui::UseUtf8Characters();
     sorvik_ui::LoadToolkitTexts();
     auto* frame = sorvik_tracker::OpenTrackerWindow(sorvik_tracker::TrackerDataFolder(),
                                                     sorvik_tracker::TrackerSeams(), m_claim);

@@ -137,7 +137,12 @@ void TrackerFrame::BuildControls() {
     // The buttons of the list and the checks.
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     auto addButton = [&](int id, const char* label) {
-        auto* button = new wxButton(panel, id, U(label));
+        // As wide as its label: the row of nine buttons, the pages and the
+        // group filter fits the window's default width.
+        auto* button =
+            new wxButton(panel, id, U(label), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+        button->SetMinSize(
+            wxSize(std::max(button->GetBestSize().GetWidth() + FromDIP(16), FromDIP(64)), -1));
         button->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) {
             wxCommandEvent command(wxEVT_MENU, id);
             ProcessWindowEvent(command);
@@ -159,7 +164,7 @@ void TrackerFrame::BuildControls() {
     buttons->Add(new wxStaticText(panel, wxID_ANY, U("每次检查页数：")),
                  wxSizerFlags().CentreVertical().Border(wxRIGHT, gap));
     m_pages =
-        new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition, wxSize(FromDIP(130), -1),
+        new wxSpinCtrl(panel, wxID_ANY, wxString(), wxDefaultPosition, wxSize(FromDIP(120), -1),
                        wxSP_ARROW_KEYS, 1, sorvik::kMaxPagesPerCheck, 10);
     m_pages->Bind(wxEVT_SPINCTRL, &TrackerFrame::OnPagesChanged, this);
     buttons->Add(m_pages, 0, wxALIGN_CENTER_VERTICAL);

@@ -11,14 +11,17 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "gui_harness.h"
 #include "resource.h"
 #include "sorvik_dlg.h"
+#include "test_environment.h"
 #include "x11_probe.h"
 
 extern char** environ;
@@ -29,17 +32,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// `sorvik` started in the current directory, its output in app.log.
+// A program (`sorvik` unless named) started in the current directory, its
+// output in app.log.
 class ChildApp {
   public:
-    ChildApp() {
+    explicit ChildApp(const char* program = SORVIK_APP) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "app.log",
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        char* argv[] = {const_cast<char*>(SORVIK_APP), nullptr};
-        if (posix_spawn(&m_pid, SORVIK_APP, &actions, nullptr, argv, environ) != 0) m_pid = -1;
+        char* argv[] = {const_cast<char*>(program), nullptr};
+        if (posix_spawn(&m_pid, program, &actions, nullptr, argv, environ) != 0) m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
     ~ChildApp() {
@@ -197,4 +201,39 @@ TEST_F(CloseProcess, ClosingDuringADownloadEndsTheProcessWithinASecond) {
     EXPECT_LT(took.count(), 1500);
     ASSERT_TRUE(WIFEXITED(app.ExitStatus())) << ChildApp::Log();
     EXPECT_EQ(WEXITSTATUS(app.ExitStatus()), 0) << ChildApp::Log();
+}
+
+// The tracker window started as a user starts it: the toolkit complains of
+// nothing, the title is in WM_NAME too (older window managers, taskbars and
+// xdotool read only that), and closing the idle window ends the process at
+// once.
+TEST(TrackerProcess, StartsQuietlyIsNamedForEveryWindowManagerAndClosesAtOnce) {
+    TempWorkDir dir;
+    struct DataHome {
+        std::string before;
+        bool had = false;
+        ~DataHome() {
+            if (had)
+                sorvik::SetEnv("XDG_DATA_HOME", before);
+            else
+                sorvik::UnsetEnv("XDG_DATA_HOME");
+        }
+    } dataHome;
+    if (const char* value = std::getenv("XDG_DATA_HOME")) dataHome = {value, true};
+    sorvik::SetEnv("XDG_DATA_HOME", dir.Path() + "/data");
+    X11Probe x;
+    ASSERT_TRUE(x.Ok());
+    ChildApp app(SORVIK_TRACKER);
+    ASSERT_GT(app.Pid(), 0);
+    const char* title = "Sorvik 排名跟踪";
+    const XWindow main = WaitShown(x, title, app.Pid(), 15000);
+    ASSERT_NE(main, 0u) << ChildApp::Log();
+    EXPECT_EQ(x.LegacyTitle(main), title);
+    Pump(500);
+
+    const auto took = CloseAndMeasure(x, main, app);
+    EXPECT_LT(took.count(), 300);
+    ASSERT_TRUE(WIFEXITED(app.ExitStatus())) << ChildApp::Log();
+    EXPECT_EQ(WEXITSTATUS(app.ExitStatus()), 0) << ChildApp::Log();
+    EXPECT_EQ(ChildApp::Log().find("CRITICAL"), std::string::npos) << ChildApp::Log();
 }

@@ -13,6 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -298,6 +299,24 @@ TEST_F(Tracker, CompetitionBesideTheChartWhyTheRankMovedAndTheRivalsFromStoredRo
     for (long row : {7L, 55L}) EXPECT_EQ(list->GetItemText(row, 5).utf8_string(), "↓7");
     const std::string why = frame->WhyLine()->GetLabelText().utf8_string();
     EXPECT_EQ(why.rfind("比上次：7 个新宝贝排到你前面", 0), 0u) << why;
+    // At the window's default size the competition's columns lie inside
+    // its list, each number and change whole; the group filter ends inside
+    // the window.
+    Pump(100);
+    int columns = 0;
+    for (int column = 0; column < list->GetColumnCount(); ++column)
+        columns += list->GetColumnWidth(column);
+    EXPECT_LE(columns, list->GetClientSize().GetWidth());
+    for (int column : {0, 3, 4, 5}) {
+        int widest = 0;
+        for (long row = 0; row < list->GetItemCount(); ++row)
+            widest =
+                std::max(widest, list->GetTextExtent(list->GetItemText(row, column)).GetWidth());
+        EXPECT_LT(widest, list->GetColumnWidth(column)) << "column " << column;
+    }
+    const wxWindow* groups = frame->Groups();
+    EXPECT_LE(groups->GetScreenRect().GetRight(), frame->GetScreenRect().GetRight());
+    EXPECT_GE(groups->GetSize().GetWidth(), groups->GetBestSize().GetWidth());
     // A double click hands the item's link to the browser.
     wxListEvent activated(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
     activated.SetIndex(0);

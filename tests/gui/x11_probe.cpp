@@ -35,6 +35,19 @@ std::string X11Probe::Title(Window window) {
     return title;
 }
 
+std::string X11Probe::LegacyTitle(Window window) {
+    XTextProperty property{};
+    std::string title;
+    if (!XGetWMName(m_display, window, &property) || !property.value) return title;
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(m_display, &property, &list, &count) == Success && count > 0)
+        title = list[0];
+    if (list) XFreeStringList(list);
+    XFree(property.value);
+    return title;
+}
+
 long X11Probe::Pid(Window window) {
     Atom type;
     int format;

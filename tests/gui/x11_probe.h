@@ -23,6 +23,9 @@ class X11Probe {
     XWindow FindShown(const std::string& title, long pid);
     // Screen position of the window's top-left corner.
     bool RootPosition(XWindow window, int& x, int& y);
+    // The title as WM_NAME holds it (in UTF-8), for window managers that
+    // read no _NET_WM_NAME; empty when there is none.
+    std::string LegacyTitle(XWindow window);
     // Sends WM_DELETE_WINDOW, as the close box of a window manager does.
     void RequestClose(XWindow window);
     // The window `window` is transient for (its owner), or 0.
