@@ -103,6 +103,7 @@ void TrackerFrame::BuildMenus() {
     check->Append(ID_STOP_CHECK, U("停止(&T)        Esc"));
     check->AppendSeparator();
     check->Append(ID_SHOW_RIVALS, U("对手(&V)..."));
+    check->Append(ID_SHOW_ALERTS, U("提醒(&N)..."));
 
     auto* bar = new wxMenuBar;
     bar->Append(file, U("文件(&F)"));

@@ -23,7 +23,7 @@ constexpr double kDigitWidth = 7;
 constexpr double kInset = 10;
 // Least room between neighbouring labels.
 constexpr double kRankTickSpacing = 36;
-constexpr double kTimeTickSpacing = 80;
+constexpr double kTimeTickSpacing = 56;  // "12-07" and a gap
 // The least width of the strip of checks of unknown time.
 constexpr double kLeastUnknownStrip = 90;
 // A check whose time is alone on the axis sits in the middle of this span.
@@ -74,19 +74,25 @@ struct TimeStep {
 };
 
 // The smallest step that puts at most `most` ticks on `span` seconds.
-std::optional<TimeStep> ChooseTimeStep(double span, int most) {
+std::optional<TimeStep> ChooseTimeStep(double span, double most) {
     static const TimeStep kSteps[] = {
         {TimeUnit::Second, 60},    {TimeUnit::Second, 120},   {TimeUnit::Second, 300},
         {TimeUnit::Second, 600},   {TimeUnit::Second, 900},   {TimeUnit::Second, 1800},
         {TimeUnit::Second, 3600},  {TimeUnit::Second, 7200},  {TimeUnit::Second, 10800},
         {TimeUnit::Second, 21600}, {TimeUnit::Second, 43200}, {TimeUnit::Day, 1},
-        {TimeUnit::Day, 2},        {TimeUnit::Day, 7},        {TimeUnit::Day, 14},
-        {TimeUnit::Month, 1},      {TimeUnit::Month, 2},      {TimeUnit::Month, 3},
-        {TimeUnit::Month, 6},      {TimeUnit::Year, 1},       {TimeUnit::Year, 2},
-        {TimeUnit::Year, 5},       {TimeUnit::Year, 10},      {TimeUnit::Year, 20},
-        {TimeUnit::Year, 50},      {TimeUnit::Year, 100},     {TimeUnit::Year, 1000}};
-    for (const TimeStep& step : kSteps)
+        {TimeUnit::Day, 2},        {TimeUnit::Day, 3},        {TimeUnit::Day, 7},
+        {TimeUnit::Day, 14},       {TimeUnit::Month, 1},      {TimeUnit::Month, 2},
+        {TimeUnit::Month, 3},      {TimeUnit::Month, 6},      {TimeUnit::Year, 1},
+        {TimeUnit::Year, 2},       {TimeUnit::Year, 5},       {TimeUnit::Year, 10},
+        {TimeUnit::Year, 20},      {TimeUnit::Year, 50},      {TimeUnit::Year, 100},
+        {TimeUnit::Year, 1000}};
+    // Checks spread over days are read by their dates: hours between the
+    // dates only crowd the axis.
+    constexpr double kDaysSpan = 2 * 86400.0;
+    for (const TimeStep& step : kSteps) {
+        if (span >= kDaysSpan && step.unit == TimeUnit::Second) continue;
         if (span / step.Seconds() <= most) return step;
+    }
     return std::nullopt;
 }
 
@@ -188,7 +194,7 @@ void AddTimeTicks(ChartLayout& layout, std::time_t from, std::time_t to, TimeSte
 
 // Widens [from, to] to the local midnights around it, when a tick a day
 // still fits on the wider span; leaves it as it is otherwise.
-void WidenToWholeDays(double& from, double& to, int mostTicks) {
+void WidenToWholeDays(double& from, double& to, double mostTicks) {
     std::tm first{}, last{};
     if (!ToLocalTime(static_cast<std::time_t>(from), first) ||
         !ToLocalTime(static_cast<std::time_t>(to), last))
@@ -318,7 +324,9 @@ ChartLayout LayoutChart(const std::vector<CheckPoint>& checks, int width, int he
     // before the first check to the one after the last, so every check
     // stands inside its own day and each day is labelled.
     constexpr double kCalendarRange = 1e15;  // some 30 million years
-    const int mostTimeTicks = std::max(2, static_cast<int>((knownTo - xFrom) / kTimeTickSpacing));
+    // As many ticks as fit at their spacing, a fraction counting: the step
+    // is chosen on the span, whose ends need not fall on ticks.
+    const double mostTimeTicks = std::max(2.0, (knownTo - xFrom) / kTimeTickSpacing);
     std::optional<TimeStep> timeStep;
     if (known > 0 && from > -kCalendarRange && to < kCalendarRange) {
         timeStep = ChooseTimeStep(to - from, mostTimeTicks);

@@ -29,11 +29,6 @@ extern char** environ;
 namespace gui_test {
 namespace {
 
-void DispatchOnce() {
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
-    if (wxTheApp) wxTheApp->ProcessPendingEvents();
-}
-
 std::vector<std::string> SplitTabs(const std::string& line) {
     std::vector<std::string> fields;
     std::string field;
@@ -43,68 +38,6 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 }  // namespace
-
-void Pump(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        DispatchOnce();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (std::chrono::steady_clock::now() < end);
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        DispatchOnce();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-wxWindow* Control(wxWindow& dlg, int id) {
-    return dlg.FindWindow(id);
-}
-wxTextCtrl* Edit(wxWindow& dlg, int id) {
-    return dynamic_cast<wxTextCtrl*>(dlg.FindWindow(id));
-}
-wxListCtrl* Results(wxWindow& dlg) {
-    return dynamic_cast<wxListCtrl*>(dlg.FindWindow(1008));
-}
-
-bool Click(wxWindow& dlg, int buttonId) {
-    wxWindow* button = dlg.FindWindow(buttonId);
-    if (!button || !button->IsEnabled()) return false;
-    wxCommandEvent click(wxEVT_BUTTON, buttonId);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-    return true;
-}
-
-void ChooseRadio(wxWindow& dlg, int radioId) {
-    auto* radio = dynamic_cast<wxRadioButton*>(dlg.FindWindow(radioId));
-    if (!radio) return;
-    radio->SetValue(true);
-    wxCommandEvent chosen(wxEVT_RADIOBUTTON, radioId);
-    chosen.SetEventObject(radio);
-    chosen.SetInt(1);
-    radio->GetEventHandler()->ProcessEvent(chosen);
-}
-
-void PressKey(wxWindow& target, int keyCode) {
-    wxKeyEvent hook(wxEVT_CHAR_HOOK);
-    hook.m_keyCode = keyCode;
-    hook.SetEventObject(&target);
-    if (target.GetEventHandler()->ProcessEvent(hook) && !hook.IsNextEventAllowed()) return;
-    wxKeyEvent down(wxEVT_KEY_DOWN);
-    down.m_keyCode = keyCode;
-    down.SetEventObject(&target);
-    if (target.GetEventHandler()->ProcessEvent(down)) return;
-    wxKeyEvent typed(wxEVT_CHAR);
-    typed.m_keyCode = keyCode;
-    typed.SetEventObject(&target);
-    target.GetEventHandler()->ProcessEvent(typed);
-}
 
 sorvik_app::DialogSeams Recorder::Seams() {
     sorvik_app::DialogSeams seams;
@@ -143,20 +76,6 @@ std::vector<ShownMessage> Recorder::Messages() {
 std::vector<wxString> Recorder::Links() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_links;
-}
-
-TempWorkDir::TempWorkDir() {
-    char pattern[] = "/tmp/sorvik-gui-XXXXXX";
-    m_path = mkdtemp(pattern);
-    std::filesystem::copy_file(SORVIK_CONFIG_TXT, m_path + "/config.txt");
-    m_previous = std::filesystem::current_path().string();
-    std::filesystem::current_path(m_path);
-}
-
-TempWorkDir::~TempWorkDir() {
-    std::filesystem::current_path(m_previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
 }
 
 DemoMarket::DemoMarket(const std::vector<std::string>& options) {
@@ -267,12 +186,6 @@ std::string RunCapture(const std::vector<std::string>& command) {
         waitpid(pid, &status, 0);
     }
     return text;
-}
-
-std::vector<wxString> RowTexts(wxListCtrl& list, long row) {
-    std::vector<wxString> texts;
-    for (int column = 0; column < 6; ++column) texts.push_back(list.GetItemText(row, column));
-    return texts;
 }
 
 }  // namespace gui_test

@@ -124,6 +124,10 @@ class RequestLog {
 // Runs a child command with its output captured; returns its stdout.
 std::string RunCapture(const std::vector<std::string>& argv);
 
+// With SORVIK_SCREENSHOTS set, saves the client area of `window` there as
+// NAME.bmp; false when it could not be saved.
+bool SaveClientPicture(wxWindow& window, const char* name);
+
 // Texts of one list row, columns 0 to 5.
 std::vector<wxString> RowTexts(wxListCtrl& list, long row);
 

@@ -24,6 +24,7 @@
 
 #include "about_dlg.h"
 #include "app_icon.h"
+#include "gui_harness.h"
 #include "sorvik_dlg.h"
 
 namespace {
@@ -101,17 +102,7 @@ void Record(wxWindow& dialog, const char* name) {
     std::printf("%s: client %s px, window %s px, font \"%s\" %d pt\n", name,
                 Describe(dialog.GetClientSize()).c_str(), Describe(dialog.GetSize()).c_str(),
                 Utf8(font.GetFaceName()).c_str(), font.GetPointSize());
-    const char* folder = std::getenv("SORVIK_SCREENSHOTS");
-    if (!folder || !*folder) return;
-    const wxSize size = dialog.GetClientSize();
-    wxBitmap picture(size.x, size.y, 24);
-    {
-        wxClientDC screen(&dialog);
-        wxMemoryDC memory(picture);
-        memory.Blit(0, 0, size.x, size.y, &screen, 0, 0);
-    }
-    const wxString path = wxString::FromUTF8(folder) + "/" + name + ".bmp";
-    EXPECT_TRUE(picture.SaveFile(path, wxBITMAP_TYPE_BMP)) << Utf8(path);
+    EXPECT_TRUE(gui_test::SaveClientPicture(dialog, name)) << name;
 }
 
 }  // namespace

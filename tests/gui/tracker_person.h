@@ -9,12 +9,15 @@
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "group_filter.h"
 #include "gui_harness.h"
 #include "line_dialog.h"
+#include "schedule_dialog.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
 
@@ -96,6 +99,34 @@ inline bool CheckToTheEnd(TrackerFrame& frame, int id, int timeoutMs = 60000) {
     Command(frame, id);
     if (!frame.Checking()) return false;
     return PumpUntil([&] { return !frame.Checking(); }, timeoutMs);
+}
+
+// Chooses item `item` of the group filter as a person would.
+inline void ChooseGroup(TrackerFrame& frame, int item) {
+    sorvik_tracker::GroupFilter* groups = frame.Groups();
+    groups->SetSelection(item);
+    wxCommandEvent chosen(wxEVT_CHOICE, groups->GetId());
+    chosen.SetInt(item);
+    chosen.SetEventObject(groups);
+    groups->GetEventHandler()->ProcessEvent(chosen);
+    Pump(50);
+}
+
+// Drives the daily check's dialog inside its modal loop, then closes it.
+inline void WithScheduleDialog(TrackerFrame& frame,
+                               const std::function<void(sorvik_tracker::ScheduleDialog&)>& use) {
+    bool used = false;
+    frame.CallAfter([&] {
+        for (wxWindow* window : wxTopLevelWindows) {
+            auto* dialog = dynamic_cast<sorvik_tracker::ScheduleDialog*>(window);
+            if (!dialog || !dialog->IsModal()) continue;
+            use(*dialog);
+            used = true;
+            dialog->EndModal(wxID_CANCEL);
+        }
+    });
+    Command(frame, sorvik_tracker::ID_DAILY_CHECK);
+    EXPECT_TRUE(used);
 }
 
 inline std::string Cell(TrackerFrame& frame, long row, sorvik::TableColumn column) {

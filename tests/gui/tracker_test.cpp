@@ -515,17 +515,6 @@ TEST_F(Tracker, FilesThatCannotBeUsedAreReportedAndKept) {
     EXPECT_EQ(m_person.messages.size(), 2u);
 }
 
-// Chooses item `item` of the group filter as a person would.
-void ChooseGroup(TrackerFrame& frame, int item) {
-    sorvik_tracker::GroupFilter* groups = frame.Groups();
-    groups->SetSelection(item);
-    wxCommandEvent chosen(wxEVT_CHOICE, groups->GetId());
-    chosen.SetInt(item);
-    chosen.SetEventObject(groups);
-    groups->GetEventHandler()->ProcessEvent(chosen);
-    Pump(50);
-}
-
 TEST_F(Tracker, AGroupChosenAboveTheTableShowsAndChecksOnlyItsLines) {
     auto demo = std::make_unique<DemoMarket>(std::vector<std::string>{});
     ASSERT_TRUE(demo->Running());
@@ -584,23 +573,6 @@ TEST_F(Tracker, AGroupChosenAboveTheTableShowsAndChecksOnlyItsLines) {
     ASSERT_EQ(groups->GetCount(), 4u);
     EXPECT_EQ(groups->GetString(2).utf8_string(), "秋装");
     EXPECT_TRUE(m_person.messages.empty());
-}
-
-// Drives the daily check's dialog inside its modal loop, then closes it.
-void WithScheduleDialog(TrackerFrame& frame,
-                        const std::function<void(sorvik_tracker::ScheduleDialog&)>& use) {
-    bool used = false;
-    frame.CallAfter([&] {
-        for (wxWindow* window : wxTopLevelWindows) {
-            auto* dialog = dynamic_cast<sorvik_tracker::ScheduleDialog*>(window);
-            if (!dialog || !dialog->IsModal()) continue;
-            use(*dialog);
-            used = true;
-            dialog->EndModal(wxID_CANCEL);
-        }
-    });
-    Command(frame, sorvik_tracker::ID_DAILY_CHECK);
-    EXPECT_TRUE(used);
 }
 
 TEST_F(Tracker, DailyCheckSwitchedOnAndOffInItsDialogShowsTheNextAndTheLastScheduledRun) {

@@ -233,6 +233,20 @@ TEST(ChartLayout, FitsTheRankAxisToTheLineAndLabelsEachDayInItsMiddle) {
     // Best rank 1 keeps 1 at the top.
     checks[2].rank = 1;
     EXPECT_EQ(LayoutChart(checks, 800, 300).rankAxisMin, 1);
+
+    // Ten days in a chart as narrow as the window's default gives it: a
+    // date every few days, apart enough to read, no hours between them;
+    // the checks start a little later each day, as a batch does.
+    for (int day = 6; day < 10; ++day)
+        checks.push_back(Check(kEvening + day * (kDay + 5), O::Found, 30, 1));
+    std::vector<double> dates;
+    for (const ChartTick& tick : LayoutChart(checks, 300, 300).timeTicks) {
+        if (tick.label.empty()) continue;
+        EXPECT_EQ(tick.label.find(':'), std::string::npos) << tick.label;
+        dates.push_back(tick.labelPosition);
+    }
+    EXPECT_GE(dates.size(), 3u);
+    for (std::size_t i = 1; i < dates.size(); ++i) EXPECT_GE(dates[i] - dates[i - 1], 45) << i;
 }
 
 }  // namespace
