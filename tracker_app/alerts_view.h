@@ -24,6 +24,7 @@ class AlertsDialog : public wxDialog {
     void Add(const std::vector<sorvik::Alert>& alerts);
     void SetTopN(int topN) { m_topN = topN; }
     std::size_t Count() const { return m_alerts.size(); }
+    const std::vector<sorvik::Alert>& Alerts() const { return m_alerts; }
 
     // For tests: the list.
     wxListCtrl* List() { return m_list; }

@@ -4,10 +4,16 @@
 #include <wx/button.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+#include <ctime>
+#include <optional>
+#include <vector>
+
 #include "alert_records.h"
 #include "alert_settings_dialog.h"
 #include "alerts_view.h"
 #include "list_views.h"
+#include "local_time.h"
 #include "tracker_frame.h"
 #include "ui_text.h"
 
@@ -28,8 +34,39 @@ void TrackerFrame::LoadAlerts() {
     Bind(wxEVT_MENU, &TrackerFrame::OnAlertSettings, this, ID_ALERT_SETTINGS);
     m_alerts = new AlertsDialog(this, m_settings.alertTopN);
     int skipped = 0;
-    m_alerts->SetAlerts(sorvik::ReadAlertFile(AlertsFile(), skipped));
+    std::vector<sorvik::Alert> alerts = sorvik::ReadAlertFile(AlertsFile(), skipped);
+    const std::optional<std::int64_t> seen = sorvik::ParseTimestamp(m_settings.alertsSeenUntil);
+    if (seen) {
+        // Raised since the list was last seen, by the daily check while the
+        // window was closed: new to the user.
+        for (const sorvik::Alert& alert : alerts)
+            if (const auto when = sorvik::ParseTimestamp(alert.checkedAt); when && *when > *seen)
+                MarkUnseen(alert);
+    } else {
+        // The first start that keeps the mark: what the file holds is known.
+        KeepAlertsSeen(alerts, std::time(nullptr));
+    }
+    m_alerts->SetAlerts(std::move(alerts));
     ShowAlertCount();
+}
+
+void TrackerFrame::MarkUnseen(const sorvik::Alert& alert) {
+    // A keyword-only line has no target in its key.
+    m_unseenAlerts.insert({alert.keyword, alert.target.empty()
+                                              ? std::nullopt
+                                              : std::optional<std::string>(alert.target)});
+    ++m_unseenAlertCount;
+}
+
+void TrackerFrame::KeepAlertsSeen(const std::vector<sorvik::Alert>& alerts, std::time_t atLeast) {
+    std::int64_t latest = atLeast;
+    for (const sorvik::Alert& alert : alerts)
+        if (const auto when = sorvik::ParseTimestamp(alert.checkedAt))
+            latest = std::max(latest, *when);
+    m_settings.alertsSeenUntil = sorvik::LocalTimestamp(static_cast<std::time_t>(latest));
+    std::string error;
+    if (m_folderWritable && !m_files.WriteSettings(m_settings, error))
+        Message(U("无法保存设置：" + error));
 }
 
 sorvik::CheckAlerting TrackerFrame::RunAlerting() const {
@@ -44,12 +81,7 @@ sorvik::CheckAlerting TrackerFrame::RunAlerting() const {
 }
 
 void TrackerFrame::OnRunAlerts(const std::vector<sorvik::Alert>& alerts, bool kept) {
-    // A keyword-only line has no target in its key.
-    for (const sorvik::Alert& alert : alerts)
-        m_unseenAlerts.insert({alert.keyword, alert.target.empty()
-                                                  ? std::nullopt
-                                                  : std::optional<std::string>(alert.target)});
-    m_unseenAlertCount += alerts.size();
+    for (const sorvik::Alert& alert : alerts) MarkUnseen(alert);
     m_runAlerts.insert(m_runAlerts.end(), alerts.begin(), alerts.end());
     if (!kept) m_alertProblem = "无法写入提醒记录 " + AlertsFile();
     m_alerts->Add(alerts);
@@ -85,6 +117,8 @@ void TrackerFrame::OnShowAlerts(wxCommandEvent&) {
     if (m_unseenAlertCount == 0) return;
     m_unseenAlerts.clear();
     m_unseenAlertCount = 0;
+    // Kept, so that the next start counts only the alerts after these.
+    KeepAlertsSeen(m_alerts->Alerts(), 0);
     for (long row = 0; row < m_table->Rows(); ++row) ShowRow(row);
     ShowAlertCount();
 }

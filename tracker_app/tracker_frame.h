@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -158,6 +159,11 @@ class TrackerFrame : public wxFrame {
     // with its alerts, and what the window shows of them.
     std::string AlertsFile() const;
     void LoadAlerts();
+    // Counts `alert` as not seen yet and marks its line.
+    void MarkUnseen(const sorvik::Alert& alert);
+    // Keeps in the settings that the alerts up to the latest of `alerts`
+    // (and at least up to `atLeast`) have been seen.
+    void KeepAlertsSeen(const std::vector<sorvik::Alert>& alerts, std::time_t atLeast);
     sorvik::CheckAlerting RunAlerting() const;
     void OnRunAlerts(const std::vector<sorvik::Alert>& alerts, bool kept);
     void OnAlertsPosted(std::size_t posted, const std::string& failure);

@@ -5,6 +5,7 @@
 
 #include "daily_schedule.h"
 #include "file_names.h"
+#include "local_time.h"
 #include "output_file.h"
 #include "read_file.h"
 #include "working_folder.h"
@@ -20,6 +21,7 @@ constexpr const char* kWebhookKey = "webhook=";
 constexpr const char* kWebhookSecretKey = "webhook_secret=";
 constexpr const char* kDailyCheckKey = "daily_check=";
 constexpr const char* kDailyTimeKey = "daily_time=";
+constexpr const char* kAlertsSeenKey = "alerts_seen_until=";
 
 // The text after `key` at the start of `line`, blanks around it dropped.
 std::optional<std::string> SettingText(const std::string& line, const char* key) {
@@ -110,6 +112,8 @@ TrackerSettings TrackerFiles::ReadSettings() const {
             settings.dailyCheck = *daily == "on";
         if (const auto time = SettingText(line, kDailyTimeKey); time && ParseDailyTime(*time))
             settings.dailyTime = FormatDailyTime(*ParseDailyTime(*time));
+        if (auto seen = SettingText(line, kAlertsSeenKey); seen && ParseTimestamp(*seen))
+            settings.alertsSeenUntil = std::move(*seen);
     }
     return settings;
 }
@@ -123,7 +127,8 @@ bool TrackerFiles::WriteSettings(const TrackerSettings& settings, std::string& e
             std::to_string(settings.alertTopN) + "\n" + kWebhookKey + OneLine(settings.webhook) +
             "\n" + kWebhookSecretKey + OneLine(settings.webhookSecret) + "\n" + kDailyCheckKey +
             (settings.dailyCheck ? "on" : "off") + "\n" + kDailyTimeKey +
-            OneLine(settings.dailyTime) + "\n",
+            OneLine(settings.dailyTime) + "\n" + kAlertsSeenKey +
+            OneLine(settings.alertsSeenUntil) + "\n",
         error);
 }
 

@@ -31,6 +31,10 @@ struct TrackerSettings {
     // (local, "HH:MM"); what the window last registered.
     bool dailyCheck = false;
     std::string dailyTime = "09:00";
+    // The check time (a LocalTimestamp) of the latest alert the user has
+    // seen in the window's list; later ones, the daily check's among them,
+    // are counted as new. Empty: the window has never kept one.
+    std::string alertsSeenUntil{};
 };
 
 // The most places alertTopN may be: 100 pages of 40 items.

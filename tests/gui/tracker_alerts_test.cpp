@@ -3,6 +3,8 @@
 // scheduled runs' alerts read at the start, the table marks until the list
 // is seen, the alerts file keeps, a desktop notice tells and the group robot
 // of 提醒设置 receives; the settings refuse an address the alerts can't go to.
+// An alert the daily check raises while the window is closed is new at the
+// next start.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
@@ -15,6 +17,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "../e2e/robot_server.h"
 #include "alert_settings_dialog.h"
@@ -77,7 +80,8 @@ TEST_F(Tracker, ACheckThatLeavesTheTopShowsMarksKeepsNotifiesAndPostsItsAlerts) 
         dialog.Accept();
         return dialog.GetReturnCode();
     };
-    TrackerFrame frame(Folder(), seams);
+    auto owned = std::make_unique<TrackerFrame>(Folder(), seams);
+    TrackerFrame& frame = *owned;
     frame.Show();
     sorvik_tracker::AlertsDialog* alerts = frame.Alerts();
     ASSERT_NE(alerts, nullptr);
@@ -137,6 +141,28 @@ TEST_F(Tracker, ACheckThatLeavesTheTopShowsMarksKeepsNotifiesAndPostsItsAlerts) 
     EXPECT_EQ(Cell(frame, 0, sorvik::TableColumn::Outcome).find("⚠"), std::string::npos);
     EXPECT_EQ(frame.AlertsButton()->GetLabel(), U("提醒"));
     alerts->Hide();
+
+    // Closed; the daily check raises an alert of the line later on. The
+    // next start counts it as new and marks its line until the list is
+    // seen; the start after that, nothing is new.
+    owned.reset();
+    Pump(50);
+    std::ofstream(DataFile("alerts.jsonl"), std::ios::app)
+        << R"({"keyword":"连衣裙","target":"深夜小铺","kind":"new_rival","rank":57,)"
+        << R"("previous_rank":57,"checked_at":")" << sorvik::LocalTimestamp(std::time(nullptr) + 60)
+        << R"(","text":"连衣裙 / 深夜小铺：新对手"})"
+        << "\n";
+    for (const char* shown : {"提醒 (1)", "提醒"}) {
+        TrackerFrame again(Folder(), seams);
+        again.Show();
+        Pump(50);
+        EXPECT_EQ(again.Alerts()->Count(), 4u);
+        EXPECT_EQ(again.AlertsButton()->GetLabel(), U(shown));
+        EXPECT_EQ(Cell(again, 0, sorvik::TableColumn::Outcome).rfind("⚠ ", 0),
+                  again.AlertsButton()->GetLabel() == U("提醒") ? std::string::npos : 0u);
+        Command(again, sorvik_tracker::ID_SHOW_ALERTS);
+        again.Alerts()->Hide();
+    }
     sorvik::UnsetEnv(sorvik::kAllowHttpLoopbackVariable);
 }
 
