@@ -46,7 +46,7 @@ void TrackerFrame::LoadAlerts() {
         // The first start that keeps the mark: what the file holds is known.
         KeepAlertsSeen(alerts, std::time(nullptr));
     }
-    m_alerts->SetAlerts(std::move(alerts));
+    m_alerts->SetAlerts(alerts);
     ShowAlertCount();
 }
 
