@@ -7,8 +7,8 @@
 // its alerts fill 提醒; the past checks show every column whole and take a
 // note, exported with the history; the daily check is registered with the
 // Task Scheduler and removed.
-// With SORVIK_SCREENSHOTS set, the 提醒 list and the 每天自动检查 dialog
-// are kept there as alerts.bmp and schedule.bmp.
+// With SORVIK_SCREENSHOTS set, the window, the 提醒 list and the 每天自动检查
+// dialog are kept there as tracker.bmp, alerts.bmp and schedule.bmp.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -143,6 +143,7 @@ TEST_F(Tracker, TheDailyRoutineOnAChineseWindows) {
     for (int column = 0; column < competition->GetColumnCount(); ++column)
         columns += competition->GetColumnWidth(column);
     EXPECT_LE(columns, competition->GetClientSize().GetWidth());
+    EXPECT_TRUE(SaveClientPicture(frame, "tracker"));
 
     // 每天自动检查: registered with the Task Scheduler at 06:30, then removed.
     const std::filesystem::path task = TaskFile(L"Sorvik\\每日排名检查");
