@@ -42,12 +42,7 @@ TEST_F(Tracker, ACheckThatLeavesTheTopShowsMarksKeepsNotifiesAndPostsItsAlerts) 
     ASSERT_TRUE(demo.Running());
     // The seller ranked 5th a day ago; the demo ranks it 57th. A scheduled
     // run's alert of another line, and a half-written line, are in the file.
-    std::filesystem::create_directories(Folder());
-    std::ofstream(DataFile("keywords.txt")) << "连衣裙\t深夜小铺\t女装\n";
-    std::ofstream(DataFile("history.jsonl"))
-        << R"({"keyword":"连衣裙","target":"深夜小铺","mode":2,"outcome":"found","rank":5,)"
-        << R"("page":1,"pages_read":1,"checked_at":")"
-        << sorvik::LocalTimestamp(std::time(nullptr) - 86400) << "\"}\n";
+    WriteListRankedFifthADayAgo("连衣裙\t深夜小铺\t女装\n");
     std::ofstream(DataFile("alerts.jsonl"))
         << R"({"keyword":"毛衣","target":"店A","kind":"failing","rank":null,"previous_rank":3,)"
         << R"("checked_at":"2026-12-01T09:00:05+08:00","text":"毛衣 / 店A：连续两次检查失败"})"

@@ -9,6 +9,9 @@
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
 
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +20,7 @@
 #include "group_filter.h"
 #include "gui_harness.h"
 #include "line_dialog.h"
+#include "local_time.h"
 #include "schedule_dialog.h"
 #include "tracker_frame.h"
 #include "tracker_table.h"
@@ -145,6 +149,17 @@ class Tracker : public testing::Test {
   protected:
     std::string Folder() const { return m_dir.Path() + "/data"; }
     std::string DataFile(const char* name) const { return Folder() + "/" + name; }
+    // The data folder with `list` as its keyword list and a history of one
+    // check a day ago that found 连衣裙 / 深夜小铺 at rank 5 (the demo
+    // marketplace ranks it 57th).
+    void WriteListRankedFifthADayAgo(const std::string& list) const {
+        std::filesystem::create_directories(Folder());
+        std::ofstream(DataFile("keywords.txt")) << list;
+        std::ofstream(DataFile("history.jsonl"))
+            << R"({"keyword":"连衣裙","target":"深夜小铺","mode":2,"outcome":"found","rank":5,)"
+            << R"("page":1,"pages_read":1,"checked_at":")"
+            << sorvik::LocalTimestamp(std::time(nullptr) - 86400) << "\"}\n";
+    }
     gui_test::TempWorkDir m_dir;
     Person m_person;
 };

@@ -69,12 +69,7 @@ TEST_F(Tracker, TheDailyRoutineOnAChineseWindows) {
     EXPECT_EQ(wxGetTranslation("Cancel").utf8_string(), "取消");
 
     // The seller ranked 5th a day ago; the demo ranks it 57th.
-    std::filesystem::create_directories(Folder());
-    std::ofstream(DataFile("keywords.txt")) << "abc\tshopA\t童装\n连衣裙\t深夜小铺\t女装\n";
-    std::ofstream(DataFile("history.jsonl"))
-        << R"({"keyword":"连衣裙","target":"深夜小铺","mode":2,"outcome":"found","rank":5,)"
-        << R"("page":1,"pages_read":1,"checked_at":")"
-        << sorvik::LocalTimestamp(std::time(nullptr) - 86400) << "\"}\n";
+    WriteListRankedFifthADayAgo("abc\tshopA\t童装\n连衣裙\t深夜小铺\t女装\n");
     int choose = wxID_NONE;
     std::vector<std::string> notices;
     sorvik_tracker::TrackerSeams seams = m_person.Seams();
