@@ -27,6 +27,30 @@ void ReadCheck(const Statement& query, Check& check) {
     check.mode = static_cast<std::int32_t>(query.Int(7));
 }
 
+const char* const kFindItem = "SELECT item_key, title, seller, link FROM items WHERE id = ?";
+
+// A stored row's own numbers; its item's texts are filled in apart.
+SeenRow NumbersOf(const PackedRow& packed) {
+    SeenRow row;
+    row.rank = packed.rank;
+    row.page = packed.page;
+    row.priceFen = packed.priceFen;
+    row.sales = packed.sales;
+    return row;
+}
+
+// Fills in the texts of item `id` through `findItem` (kFindItem); an item
+// not stored leaves them empty.
+void FillItemTexts(Statement& findItem, std::int64_t id, SeenRow& row) {
+    findItem.Reset();
+    findItem.Bind(1, id);
+    if (findItem.Step() != SQLITE_ROW) return;
+    row.itemId = findItem.Text(0);
+    row.title = findItem.Text(1);
+    row.seller = findItem.Text(2);
+    row.link = findItem.Text(3);
+}
+
 }  // namespace
 
 std::vector<StoredCheck> RowStore::ChecksOf(const std::string& keyword, const std::string& target,
@@ -88,19 +112,9 @@ std::optional<StoredCheck> RowStore::LatestFound(const std::string& keyword,
     if (!rows || !check.rank) return check;
     for (const PackedRow& packed : *rows) {
         if (packed.rank != *check.rank) continue;
-        SeenRow row;
-        row.rank = packed.rank;
-        row.page = packed.page;
-        row.priceFen = packed.priceFen;
-        row.sales = packed.sales;
-        Statement item(m_db, "SELECT item_key, title, seller, link FROM items WHERE id = ?");
-        item.Bind(1, packed.item);
-        if (item.Step() == SQLITE_ROW) {
-            row.itemId = item.Text(0);
-            row.title = item.Text(1);
-            row.seller = item.Text(2);
-            row.link = item.Text(3);
-        }
+        Statement findItem(m_db, kFindItem);
+        SeenRow row = NumbersOf(packed);
+        FillItemTexts(findItem, packed.item, row);
         check.rows.push_back(std::move(row));
         break;
     }
@@ -119,7 +133,7 @@ std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
     Exec(m_db, "BEGIN");
     Statement query(m_db, sql.c_str());
     bind(query);
-    Statement findItem(m_db, "SELECT item_key, title, seller, link FROM items WHERE id = ?");
+    Statement findItem(m_db, kFindItem);
     std::unordered_map<std::int64_t, SeenRow> items;
     // Reading many checks, every item is read in one pass instead of one
     // lookup each.
@@ -146,22 +160,10 @@ std::vector<StoredCheck> RowStore::Read(const char* whereAndOrder,
             for (const PackedRow& packed : *rows) {
                 auto known = items.find(packed.item);
                 if (known == items.end()) {
-                    SeenRow item;
-                    findItem.Reset();
-                    findItem.Bind(1, packed.item);
-                    if (findItem.Step() == SQLITE_ROW) {
-                        item.itemId = findItem.Text(0);
-                        item.title = findItem.Text(1);
-                        item.seller = findItem.Text(2);
-                        item.link = findItem.Text(3);
-                    }
-                    known = items.emplace(packed.item, std::move(item)).first;
+                    known = items.emplace(packed.item, SeenRow()).first;
+                    FillItemTexts(findItem, packed.item, known->second);
                 }
-                SeenRow row;
-                row.rank = packed.rank;
-                row.page = packed.page;
-                row.priceFen = packed.priceFen;
-                row.sales = packed.sales;
+                SeenRow row = NumbersOf(packed);
                 row.seller = known->second.seller;
                 if (detail == RowDetail::Whole) {
                     row.itemId = known->second.itemId;

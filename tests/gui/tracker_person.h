@@ -9,6 +9,7 @@
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,27 @@ inline void WithScheduleDialog(TrackerFrame& frame,
     });
     Command(frame, sorvik_tracker::ID_DAILY_CHECK);
     EXPECT_TRUE(used);
+}
+
+// Each of `columns` of `list` (every column when empty) is wider than its
+// widest text.
+inline void ExpectTextsWhole(wxListCtrl& list, std::vector<int> columns, const char* what) {
+    if (columns.empty())
+        for (int column = 0; column < list.GetColumnCount(); ++column) columns.push_back(column);
+    for (int column : columns) {
+        int widest = 0;
+        for (long row = 0; row < list.GetItemCount(); ++row)
+            widest = std::max(widest, list.GetTextExtent(list.GetItemText(row, column)).GetWidth());
+        EXPECT_LT(widest, list.GetColumnWidth(column)) << what << ", column " << column;
+    }
+}
+
+// The columns of `list` lie inside its width.
+inline void ExpectColumnsInside(wxListCtrl& list, const char* what) {
+    int columns = 0;
+    for (int column = 0; column < list.GetColumnCount(); ++column)
+        columns += list.GetColumnWidth(column);
+    EXPECT_LE(columns, list.GetClientSize().GetWidth()) << what;
 }
 
 inline std::string Cell(TrackerFrame& frame, long row, sorvik::TableColumn column) {

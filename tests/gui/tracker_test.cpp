@@ -137,14 +137,8 @@ TEST_F(Tracker, LinesAddedCheckedAndCheckedAgainAfterARestartShowTheirRanksAndCh
     // Every column of the past checks shows whole beside the chart, and the
     // chart has at least 40% of the window's height.
     wxListCtrl* past = frame->PastChecks();
-    int columns = 0;
-    for (int column = 0; column < past->GetColumnCount(); ++column) {
-        columns += past->GetColumnWidth(column);
-        EXPECT_GT(past->GetColumnWidth(column),
-                  past->GetTextExtent(past->GetItemText(1, column)).GetWidth())
-            << column;
-    }
-    EXPECT_LE(columns, past->GetClientSize().GetWidth());
+    ExpectTextsWhole(*past, {}, "past checks");
+    ExpectColumnsInside(*past, "past checks");
     EXPECT_GE(frame->Chart()->GetSize().GetHeight() * 10, frame->GetClientSize().GetHeight() * 4);
     EXPECT_EQ(frame->PastChecks()->GetItemText(0, 1).utf8_string(), "找到");
     EXPECT_EQ(frame->PastChecks()->GetItemText(1, 1).utf8_string(), "下载失败");
@@ -303,17 +297,8 @@ TEST_F(Tracker, CompetitionBesideTheChartWhyTheRankMovedAndTheRivalsFromStoredRo
     // its list, each number and change whole; the group filter ends inside
     // the window.
     Pump(100);
-    int columns = 0;
-    for (int column = 0; column < list->GetColumnCount(); ++column)
-        columns += list->GetColumnWidth(column);
-    EXPECT_LE(columns, list->GetClientSize().GetWidth());
-    for (int column : {0, 3, 4, 5}) {
-        int widest = 0;
-        for (long row = 0; row < list->GetItemCount(); ++row)
-            widest =
-                std::max(widest, list->GetTextExtent(list->GetItemText(row, column)).GetWidth());
-        EXPECT_LT(widest, list->GetColumnWidth(column)) << "column " << column;
-    }
+    ExpectColumnsInside(*list, "competition");
+    ExpectTextsWhole(*list, {0, 3, 4, 5}, "competition");
     const wxWindow* groups = frame->Groups();
     EXPECT_LE(groups->GetScreenRect().GetRight(), frame->GetScreenRect().GetRight());
     EXPECT_GE(groups->GetSize().GetWidth(), groups->GetBestSize().GetWidth());

@@ -50,16 +50,6 @@ std::filesystem::path TaskFile(const wchar_t* name) {
            name;
 }
 
-// The widest text of each column of `list` is narrower than the column.
-void ExpectColumnsHoldTheirTexts(wxListCtrl& list, const char* what) {
-    for (int column = 0; column < list.GetColumnCount(); ++column) {
-        int widest = 0;
-        for (long row = 0; row < list.GetItemCount(); ++row)
-            widest = std::max(widest, list.GetTextExtent(list.GetItemText(row, column)).GetWidth());
-        EXPECT_LT(widest, list.GetColumnWidth(column)) << what << ", column " << column;
-    }
-}
-
 TEST_F(Tracker, TheDailyRoutineOnAChineseWindows) {
     ASSERT_NE(std::getenv("SORVIK_SEARCH_HOST"), nullptr)
         << "run through scripts/windows/tracker-walk, which starts the demo marketplace";
@@ -131,13 +121,10 @@ TEST_F(Tracker, TheDailyRoutineOnAChineseWindows) {
     EXPECT_NE(csv.find(",连衣裙,深夜小铺,用户名,女装,找到,57,"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",改价 79→69\r\n"), std::string::npos) << csv;
     Pump(300);
-    ExpectColumnsHoldTheirTexts(*past, "past checks");
+    ExpectTextsWhole(*past, {}, "past checks");
     wxListCtrl* competition = frame.Competition()->List();
     ASSERT_EQ(competition->GetItemCount(), 56);
-    int columns = 0;
-    for (int column = 0; column < competition->GetColumnCount(); ++column)
-        columns += competition->GetColumnWidth(column);
-    EXPECT_LE(columns, competition->GetClientSize().GetWidth());
+    ExpectColumnsInside(*competition, "competition");
     EXPECT_TRUE(SaveClientPicture(frame, "tracker"));
 
     // 每天自动检查: registered with the Task Scheduler at 06:30, then removed.
